@@ -1,0 +1,75 @@
+# Cross build for Windows: the program, its test host, the stand-ins, Windows tests, benchmarks.
+set(win_warnings -Wall -Wextra)
+set(win_link -static -static-libgcc -static-libstdc++)
+target_compile_options(quorvel_core PRIVATE ${win_warnings})
+
+add_library(quorvel_win STATIC ${win_src})
+target_include_directories(quorvel_win PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(quorvel_win PRIVATE ${win_warnings})
+target_link_libraries(quorvel_win PUBLIC quorvel_core
+  comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32 version wininet gdi32 user32 msimg32)
+target_link_options(quorvel_win PUBLIC ${win_link})
+
+# The program's resources: version "2.3.0.0", manifest, pictures.
+set(program_rc ${CMAKE_SOURCE_DIR}/res/quorvel.rc)
+file(GLOB res_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
+set_source_files_properties(${program_rc} PROPERTIES OBJECT_DEPENDS "${res_files}")
+
+# The shipped program.
+add_executable(quorvel WIN32 src/app/main_win.cpp ${program_rc})
+target_link_libraries(quorvel PRIVATE quorvel_win)
+
+# The same program with the test seams (scripted dialogs, display modes, waits) for the
+# end-to-end and window tests; never shipped.
+file(GLOB testhost_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/testhost/*_win.cpp)
+add_executable(quorvel_testhost WIN32 ${testhost_src} ${program_rc})
+target_link_libraries(quorvel_testhost PRIVATE quorvel_test_support)
+
+# Shared test support for Windows tests.
+file(GLOB test_support_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_win.cpp)
+add_library(quorvel_test_support STATIC ${test_support_src})
+target_include_directories(quorvel_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(quorvel_test_support PUBLIC quorvel_win gmock)
+
+# Stand-ins for Steam, the game and the diagnostics tool: test tools, never shipped.
+file(GLOB standin_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tools/standins/*)
+set(standin_targets)
+foreach(dir ${standin_dirs})
+  if(IS_DIRECTORY ${dir})
+    get_filename_component(name ${dir} NAME)
+    file(GLOB standin_src CONFIGURE_DEPENDS ${dir}/*.cpp)
+    add_executable(standin_${name} ${standin_src})
+    set_target_properties(standin_${name} PROPERTIES OUTPUT_NAME ${name}
+      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standins)
+    target_include_directories(standin_${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools/standins)
+    target_link_libraries(standin_${name} PRIVATE quorvel_core advapi32 user32 gdi32)
+    target_link_options(standin_${name} PRIVATE ${win_link})
+    list(APPEND standin_targets standin_${name})
+  endif()
+endforeach()
+
+# Windows tests: one executable per test folder, one CTest test (one Wine start) each.
+file(GLOB test_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/*)
+foreach(dir ${test_dirs})
+  file(GLOB wintest_src CONFIGURE_DEPENDS ${dir}/*_wintest.cpp)
+  if(wintest_src)
+    get_filename_component(name ${dir} NAME)
+    add_executable(win_${name}_tests ${wintest_src})
+    target_compile_definitions(win_${name}_tests PRIVATE
+      QUORVEL_FIXTURES="Z:${CMAKE_SOURCE_DIR}/tests/fixtures")
+    target_link_libraries(win_${name}_tests PRIVATE quorvel_test_support gtest_main)
+    add_dependencies(win_${name}_tests quorvel quorvel_testhost ${standin_targets})
+    add_test(NAME win_${name}_tests COMMAND win_${name}_tests)
+    set_tests_properties(win_${name}_tests PROPERTIES
+      ENVIRONMENT "QUORVEL_WINE_ROOT=${CMAKE_BINARY_DIR}/wine;QUORVEL_BUILD=${CMAKE_BINARY_DIR}"
+      TIMEOUT 1500)
+  endif()
+endforeach()
+
+# Benchmarks: built with the program, run by scripts/perf.sh, never part of the tests.
+file(GLOB perf_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/perf/*.cpp)
+foreach(src ${perf_src})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(perf_${name} ${src})
+  target_link_libraries(perf_${name} PRIVATE quorvel_win)
+endforeach()

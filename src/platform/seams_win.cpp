@@ -1,0 +1,81 @@
+#include "platform/seams_win.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+namespace quorvel {
+
+namespace {
+Seams g_shipped;
+Seams* g_current = &g_shipped;
+
+std::string AppTitle(HWND owner) {
+  (void)owner;
+  return "Zarvent Half-Life 2 benchmark";
+}
+}  // namespace
+
+Seams& CurrentSeams() { return *g_current; }
+void InstallSeams(Seams* seams) { g_current = seams ? seams : &g_shipped; }
+
+void Seams::Message(HWND owner, const std::string& text) {
+  ::MessageBoxA(owner, text.c_str(), AppTitle(owner).c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+bool Seams::Confirm(HWND owner, const std::string& text) {
+  return ::MessageBoxA(owner, text.c_str(), AppTitle(owner).c_str(),
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void Seams::ErrorReport(HWND owner, const std::string& message, const std::string& details) {
+  std::string body = message + "\r\n\r\nDetails:\r\n" + details;
+  ::MessageBoxA(owner, body.c_str(), "Zarvent Half-Life 2 benchmark - error",
+                MB_OK | MB_ICONERROR);
+}
+
+std::optional<std::string> Seams::ChooseFile(HWND owner, const std::string& title,
+                                             const std::string& filter) {
+  char path[MAX_PATH] = {};
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!::GetOpenFileNameA(&ofn)) return std::nullopt;
+  return std::string(path);
+}
+
+std::optional<std::string> Seams::ChooseFolder(HWND owner, const std::string& title) {
+  BROWSEINFOA info = {};
+  info.hwndOwner = owner;
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  PIDLIST_ABSOLUTE pidl = ::SHBrowseForFolderA(&info);
+  if (!pidl) return std::nullopt;
+  char path[MAX_PATH] = {};
+  bool ok = ::SHGetPathFromIDListA(pidl, path);
+  ::CoTaskMemFree(pidl);
+  if (!ok) return std::nullopt;
+  return std::string(path);
+}
+
+void Seams::ShellOpen(HWND owner, const std::string& target, int show) {
+  ::ShellExecuteA(owner, "open", target.c_str(), nullptr, nullptr, show);
+}
+
+bool Seams::DisplayMode(DWORD number, DWORD* width, DWORD* height) {
+  DEVMODEA mode = {};
+  mode.dmSize = sizeof(mode);
+  if (!::EnumDisplaySettingsA(nullptr, number, &mode)) return false;
+  *width = mode.dmPelsWidth;
+  *height = mode.dmPelsHeight;
+  return true;
+}
+
+}  // namespace quorvel

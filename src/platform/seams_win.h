@@ -1,0 +1,42 @@
+#pragma once
+// What tests may choose: the answers to notices, questions and dialogs, the display modes,
+// the shell's "open" and the length of the run sequencer's waits. The shipped program uses
+// `Seams` itself, which calls Windows; the test host installs a scripted subclass.
+// All functions are called on the user-interface thread.
+#include <optional>
+#include <string>
+
+#include "platform/win.h"
+
+namespace quorvel {
+
+class Seams {
+ public:
+  virtual ~Seams() = default;
+
+  // A notice with an OK button.
+  virtual void Message(HWND owner, const std::string& text);
+  // A question with Yes and No; true for Yes.
+  virtual bool Confirm(HWND owner, const std::string& text);
+  // The error reporter's dialog: the error's message and its details.
+  virtual void ErrorReport(HWND owner, const std::string& message, const std::string& details);
+  // The file-open dialog; nullopt when the user cancels. `filter` is a double-NUL list.
+  virtual std::optional<std::string> ChooseFile(HWND owner, const std::string& title,
+                                                const std::string& filter);
+  // The folder dialog; nullopt when the user cancels. The path has no trailing backslash
+  // except for a drive root.
+  virtual std::optional<std::string> ChooseFolder(HWND owner, const std::string& title);
+  // ShellExecuteA "open" with no parameters; the result is not examined.
+  virtual void ShellOpen(HWND owner, const std::string& target, int show);
+  // Display mode `number` of the display the program runs on; false past the last mode.
+  virtual bool DisplayMode(DWORD number, DWORD* width, DWORD* height);
+  // How long a wait of the run sequencer that is `ms` long really lasts.
+  virtual unsigned WaitMs(unsigned ms) { return ms; }
+};
+
+// The seams in use: the shipped ones unless a test installed others.
+Seams& CurrentSeams();
+// Installs `seams` (not owned; null restores the shipped ones).
+void InstallSeams(Seams* seams);
+
+}  // namespace quorvel

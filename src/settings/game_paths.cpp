@@ -1,0 +1,19 @@
+#include "settings/game_paths.h"
+
+namespace quorvel {
+
+GamePaths DeriveGamePaths(const std::string& programFolder, const std::string& steamFolder,
+                          const std::string& accountFolder, const std::string& userSid) {
+  GamePaths p;
+  p.ProgramFolder = programFolder;
+  p.SteamFolder = steamFolder;
+  p.AccountFolder = accountFolder;
+  p.Hl2GameFolder = accountFolder + steam::kHl2GameSubfolder;
+  p.Hl2CfgFolder = p.Hl2GameFolder + steam::kCfgSubfolder;
+  p.LostCoastGameFolder = accountFolder + steam::kLostCoastGameSubfolder;
+  p.LostCoastCfgFolder = p.LostCoastGameFolder + steam::kCfgSubfolder;
+  p.UserSid = userSid;
+  return p;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,52 @@
+#pragma once
+// Everything the program relies on in Steam and the game, in one place: program names,
+// folders, registry keys and values, launch arguments and file names. Nothing else in the
+// program spells these out.
+#include <string>
+
+namespace quorvel::steam {
+
+// The two games the program benchmarks.
+enum class Game { HalfLife2, LostCoast };
+
+// Steam's own key under HKEY_CURRENT_USER and the value naming steam.exe ("/" separators).
+inline constexpr const char* kSteamKey = "Software\\Valve\\Steam";
+inline constexpr const char* kSteamExeValue = "SteamExe";
+
+// Program file names as they appear in the process list and on disk.
+inline constexpr const char* kSteamProgram = "steam.exe";
+inline constexpr const char* kGameProgram = "hl2.exe";
+
+// Folders below a Steam account folder (each ends with a backslash).
+inline constexpr const char* kHl2GameSubfolder = "half-life 2\\hl2\\";
+inline constexpr const char* kLostCoastGameSubfolder = "half-life 2 lostcoast\\lostcoast\\";
+inline constexpr const char* kCfgSubfolder = "cfg\\";
+
+// Steam application numbers.
+inline constexpr const char* kHl2AppId = "220";
+inline constexpr const char* kLostCoastAppId = "340";
+inline const char* AppId(Game game) { return game == Game::LostCoast ? kLostCoastAppId : kHl2AppId; }
+
+// Hands a launch to the running Steam: "steam.exe -silent -applaunch <app> <game args>".
+inline constexpr const char* kApplaunchArguments = "-silent -applaunch ";
+// Game argument that plays a demo (its name without ".dem") and quits.
+inline constexpr const char* kTimedemoQuit = "+timedemoquit";
+
+// The game's settings: HKEY_USERS\<sid> + this key; values are REG_DWORD.
+inline constexpr const char* kHl2SettingsKey = "\\Software\\Valve\\Source\\hl2\\Settings";
+inline constexpr const char* kLostCoastSettingsKey = "\\Software\\Valve\\Source\\lostcoast\\Settings";
+inline const char* SettingsKeySuffix(Game game) {
+  return game == Game::LostCoast ? kLostCoastSettingsKey : kHl2SettingsKey;
+}
+
+// Files in a game's cfg folder.
+inline constexpr const char* kAutoexec = "autoexec.cfg";
+inline constexpr const char* kAutoexecOld = "autoexec_old.cfg";
+inline constexpr const char* kValveRc = "valve.rc";
+inline constexpr const char* kValveRcOld = "valve_old.rc";
+
+// The game's timedemo result, written into its game folder.
+inline constexpr const char* kResultFile = "sourcebench.csv";
+inline constexpr const char* kDemoExtension = ".dem";
+
+}  // namespace quorvel::steam

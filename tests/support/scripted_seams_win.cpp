@@ -1,0 +1,100 @@
+#include "support/scripted_seams_win.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/text.h"
+
+namespace quorvel::testing {
+
+namespace {
+std::optional<std::string> Env(const char* name) {
+  const char* v = std::getenv(name);
+  if (!v) return std::nullopt;
+  return std::string(v);
+}
+}  // namespace
+
+std::vector<std::pair<DWORD, DWORD>> ParseModes(const std::string& text) {
+  std::vector<std::pair<DWORD, DWORD>> out;
+  for (const std::string& entry : text::Split(text, ',')) {
+    size_t x = entry.find('x');
+    if (x == std::string::npos) continue;
+    DWORD w = std::strtoul(entry.substr(0, x).c_str(), nullptr, 10);
+    DWORD h = std::strtoul(entry.substr(x + 1).c_str(), nullptr, 10);
+    if (w && h) out.emplace_back(w, h);
+  }
+  return out;
+}
+
+ScriptedSeams ScriptedSeams::FromEnvironment() {
+  ScriptedSeams s;
+  if (auto log = Env("QUORVEL_SEAM_LOG")) s.logPath = *log;
+  if (auto answers = Env("QUORVEL_SEAM_ANSWERS"))
+    for (const std::string& a : text::Split(*answers, ','))
+      if (!text::Trim(a).empty()) s.answers.push_back(text::EqualsNoCase(text::Trim(a), "yes"));
+  if (auto f = Env("QUORVEL_SEAM_FILE"); f && !f->empty()) s.file = *f;
+  if (auto f = Env("QUORVEL_SEAM_FOLDER"); f && !f->empty()) s.folder = *f;
+  if (auto m = Env("QUORVEL_SEAM_MODES")) {
+    s.useModes = true;
+    s.modes = ParseModes(*m);
+  }
+  if (auto d = Env("QUORVEL_SEAM_WAIT_DIVISOR")) {
+    unsigned long v = std::strtoul(d->c_str(), nullptr, 10);
+    if (v > 1) s.divisor_ = static_cast<unsigned>(v);
+  }
+  s.shellForReal = Env("QUORVEL_SEAM_NO_SHELL").value_or("0") != "1";
+  return s;
+}
+
+void ScriptedSeams::Record(const std::string& entry) {
+  log.push_back(entry);
+  if (logPath.empty()) return;
+  if (FILE* f = std::fopen(logPath.c_str(), "ab")) {
+    std::string line = text::ReplaceAll(text::ReplaceAll(entry, "\r", "\\r"), "\n", "\\n");
+    std::fprintf(f, "%s\n", line.c_str());
+    std::fclose(f);
+  }
+}
+
+void ScriptedSeams::Message(HWND, const std::string& text) { Record("message: " + text); }
+
+bool ScriptedSeams::Confirm(HWND, const std::string& text) {
+  bool yes = false;
+  if (!answers.empty()) {
+    yes = answers.front();
+    answers.pop_front();
+  }
+  Record("confirm: " + text + (yes ? " -> yes" : " -> no"));
+  return yes;
+}
+
+void ScriptedSeams::ErrorReport(HWND, const std::string& message, const std::string& details) {
+  Record("error: " + message + " | " + details);
+}
+
+std::optional<std::string> ScriptedSeams::ChooseFile(HWND, const std::string& title,
+                                                     const std::string&) {
+  Record("choosefile: " + title + " -> " + file.value_or("(cancel)"));
+  return file;
+}
+
+std::optional<std::string> ScriptedSeams::ChooseFolder(HWND, const std::string& title) {
+  Record("choosefolder: " + title + " -> " + folder.value_or("(cancel)"));
+  return folder;
+}
+
+void ScriptedSeams::ShellOpen(HWND owner, const std::string& target, int show) {
+  Record("open: " + target);
+  if (shellForReal) Seams::ShellOpen(owner, target, show);
+}
+
+bool ScriptedSeams::DisplayMode(DWORD number, DWORD* width, DWORD* height) {
+  if (!useModes) return Seams::DisplayMode(number, width, height);
+  if (number >= modes.size()) return false;
+  *width = modes[number].first;
+  *height = modes[number].second;
+  return true;
+}
+
+}  // namespace quorvel::testing

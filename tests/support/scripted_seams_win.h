@@ -1,0 +1,57 @@
+#pragma once
+// Seams whose answers a test scripts, and which log what the program showed.
+// Configured from the environment (so the test host program can use them too):
+//   QUORVEL_SEAM_LOG      file that receives one line per notice, question, error, open, dialog
+//   QUORVEL_SEAM_ANSWERS  answers to questions in order, "yes"/"no" separated by commas
+//                         (no answers left: "no")
+//   QUORVEL_SEAM_FILE     the file the file dialog returns (unset or empty: cancelled)
+//   QUORVEL_SEAM_FOLDER   the folder the folder dialog returns (unset or empty: cancelled)
+//   QUORVEL_SEAM_MODES    display modes "640x480,800x600,..." (unset: the real display's)
+//   QUORVEL_SEAM_WAIT_DIVISOR  the sequencer's waits are divided by this number
+//   QUORVEL_SEAM_NO_SHELL "1": "open" is only logged, nothing is started
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/seams_win.h"
+
+namespace quorvel::testing {
+
+class ScriptedSeams : public Seams {
+ public:
+  ScriptedSeams() = default;
+  // Reads the configuration from the environment.
+  static ScriptedSeams FromEnvironment();
+
+  void Message(HWND owner, const std::string& text) override;
+  bool Confirm(HWND owner, const std::string& text) override;
+  void ErrorReport(HWND owner, const std::string& message, const std::string& details) override;
+  std::optional<std::string> ChooseFile(HWND owner, const std::string& title,
+                                        const std::string& filter) override;
+  std::optional<std::string> ChooseFolder(HWND owner, const std::string& title) override;
+  void ShellOpen(HWND owner, const std::string& target, int show) override;
+  bool DisplayMode(DWORD number, DWORD* width, DWORD* height) override;
+  unsigned WaitMs(unsigned ms) override { return divisor_ > 1 ? ms / divisor_ : ms; }
+
+  // Script.
+  std::deque<bool> answers;
+  std::optional<std::string> file;
+  std::optional<std::string> folder;
+  bool useModes = false;
+  std::vector<std::pair<DWORD, DWORD>> modes;
+  bool shellForReal = false;
+  std::string logPath;
+  unsigned divisor_ = 1;
+
+  // What the program showed, "kind: text" per entry.
+  std::vector<std::string> log;
+
+ private:
+  void Record(const std::string& entry);
+};
+
+// Parses "640x480,800x600" into modes; malformed entries are skipped.
+std::vector<std::pair<DWORD, DWORD>> ParseModes(const std::string& text);
+
+}  // namespace quorvel::testing
