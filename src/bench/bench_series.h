@@ -64,6 +64,9 @@ void BeginSeries(BenchSeries& series);
 // series saved a report, otherwise "Benchmark aborted!".
 const char* SeriesEndStatus(const BenchSeries& series);
 
+// The detail level the report names; the program offers no other.
+inline constexpr const char* kDetailName = "Maximum";
+
 inline constexpr const char* kSeriesSucceeded = "The benchmarking is successful.";
 inline constexpr const char* kSeriesAborted = "Benchmark aborted!";
 

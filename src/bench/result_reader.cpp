@@ -13,6 +13,51 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+std::string_view TrimView(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+  return s;
+}
+
+// Walks a text line by line without copying it; a line ends at CR LF, LF or CR, and a final
+// line break adds no line.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view content) : rest_(content) {}
+  bool Next(std::string_view& line) {
+    if (rest_.empty()) return false;
+    size_t end = rest_.find_first_of("\r\n");
+    if (end == std::string_view::npos) {
+      line = rest_;
+      rest_ = {};
+      return true;
+    }
+    line = rest_.substr(0, end);
+    bool crLf = rest_[end] == '\r' && end + 1 < rest_.size() && rest_[end + 1] == '\n';
+    rest_.remove_prefix(end + (crLf ? 2 : 1));
+    return true;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
+// Field `index` of a comma-separated line and whether a comma ends it; nullopt when the line
+// has fewer fields.
+struct LineField {
+  std::string_view Text;
+  bool CommaAfter;
+};
+std::optional<LineField> Field(std::string_view line, size_t index) {
+  for (size_t i = 0; i < index; ++i) {
+    size_t comma = line.find(',');
+    if (comma == std::string_view::npos) return std::nullopt;
+    line.remove_prefix(comma + 1);
+  }
+  size_t comma = line.find(',');
+  return LineField{line.substr(0, comma), comma != std::string_view::npos};
+}
+
 // Whether the figure rounds to a score that a 32-bit number holds.
 bool FitsScore(double value) {
   double rounded = RoundHalfEven(value);
@@ -20,66 +65,47 @@ bool FitsScore(double value) {
          rounded <= std::numeric_limits<std::int32_t>::max();
 }
 
-std::optional<ResultFigure> Figure(std::string figureText, char decimalSeparator) {
+std::optional<ResultFigure> Figure(std::string_view figureText, char decimalSeparator) {
   std::optional<double> value = ConvertFigure(figureText, decimalSeparator);
   if (!value || !FitsScore(*value)) return std::nullopt;
-  return ResultFigure{std::move(figureText), *value};
+  return ResultFigure{std::string(figureText), *value};
 }
 
-// Column of "fps" in the header line of the current layout; -1 for any other first line.
-int FpsColumn(std::string_view header) {
-  std::vector<std::string> names = text::Split(header, ',');
-  for (size_t i = 0; i < names.size(); ++i)
-    if (text::EqualsNoCase(text::Trim(names[i]), "fps")) return static_cast<int>(i);
-  return -1;
-}
-
-// Current layout: the last non-blank line after the header is the run just played.
-std::optional<ResultFigure> FromColumns(const std::vector<std::string_view>& lines, int column,
-                                        char decimalSeparator) {
-  for (size_t i = lines.size(); i-- > 1;) {
-    if (text::Trim(lines[i]).empty()) continue;
-    std::vector<std::string> fields = text::Split(lines[i], ',');
-    if (static_cast<size_t>(column) >= fields.size()) return std::nullopt;
-    return Figure(text::Trim(fields[static_cast<size_t>(column)]), decimalSeparator);
+// Column of "fps" in the header line of the current layout; nullopt for any other first line.
+std::optional<size_t> FpsColumn(std::string_view header) {
+  for (size_t column = 0;; ++column) {
+    size_t comma = header.find(',');
+    if (text::EqualsNoCase(TrimView(header.substr(0, comma)), "fps")) return column;
+    if (comma == std::string_view::npos) return std::nullopt;
+    header.remove_prefix(comma + 1);
   }
-  return std::nullopt;
 }
 
-// Title, empty line, header, then the run on line 4: the third field, between the second and
+// Current layout: the last non-blank line after the header is the run just played; its "fps"
+// field is taken without blanks.
+std::optional<ResultFigure> FromColumns(LineReader& lines, size_t column, char decimalSeparator) {
+  std::string_view line;
+  std::optional<std::string_view> lastRun;
+  while (lines.Next(line))
+    if (!TrimView(line).empty()) lastRun = line;
+  if (!lastRun) return std::nullopt;
+  std::optional<LineField> field = Field(*lastRun, column);
+  if (!field) return std::nullopt;
+  return Figure(TrimView(field->Text), decimalSeparator);
+}
+
+// Title, empty line, header, then the run on line 4: its third field, between the second and
 // the third comma, exactly as written.
-std::optional<ResultFigure> FromFourthLine(const std::vector<std::string_view>& lines,
-                                           char decimalSeparator) {
-  if (lines.size() < 4) return std::nullopt;
-  std::string_view line = lines[3];
-  size_t first = line.find(',');
-  if (first == std::string_view::npos) return std::nullopt;
-  size_t second = line.find(',', first + 1);
-  if (second == std::string_view::npos) return std::nullopt;
-  size_t third = line.find(',', second + 1);
-  if (third == std::string_view::npos) return std::nullopt;
-  return Figure(std::string(line.substr(second + 1, third - second - 1)), decimalSeparator);
+std::optional<ResultFigure> FromFourthLine(LineReader& lines, char decimalSeparator) {
+  std::string_view line;
+  for (int number = 2; number <= 4; ++number)
+    if (!lines.Next(line)) return std::nullopt;
+  std::optional<LineField> field = Field(line, 2);
+  if (!field || !field->CommaAfter) return std::nullopt;
+  return Figure(field->Text, decimalSeparator);
 }
 
 }  // namespace
-
-std::vector<std::string_view> SplitLines(std::string_view content) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  size_t i = 0;
-  while (i < content.size()) {
-    char c = content[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(content.substr(start, i - start));
-      i += (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ? 2 : 1;
-      start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (start < content.size()) lines.push_back(content.substr(start));
-  return lines;
-}
 
 std::optional<double> ParseDecimal(std::string_view input, char decimalSeparator) {
   std::string trimmed = text::Trim(input);
@@ -138,10 +164,11 @@ std::optional<double> ConvertFigure(std::string_view text, char decimalSeparator
 }
 
 std::optional<ResultFigure> ParseResultFile(std::string_view content, char decimalSeparator) {
-  std::vector<std::string_view> lines = SplitLines(content);
-  if (lines.empty()) return std::nullopt;
-  int column = FpsColumn(lines[0]);
-  if (column >= 0) return FromColumns(lines, column, decimalSeparator);
+  LineReader lines(content);
+  std::string_view first;
+  if (!lines.Next(first)) return std::nullopt;
+  if (std::optional<size_t> column = FpsColumn(first))
+    return FromColumns(lines, *column, decimalSeparator);
   return FromFourthLine(lines, decimalSeparator);
 }
 

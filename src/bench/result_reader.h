@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "bench/bench_series.h"
 
@@ -13,9 +12,6 @@ namespace quorvel::bench {
 
 // The reader's working copy of the result file, beside it in the game folder.
 inline constexpr const char* kResultCopy = "sourcebench.txt";
-
-// The lines of a text; a line ends at CR LF, LF or CR, and a final line break adds no line.
-std::vector<std::string_view> SplitLines(std::string_view content);
 
 // A decimal number written with `decimalSeparator` (sign, digits, at most one separator, an
 // optional exponent; blanks around it are ignored). nullopt when the text is anything else.
@@ -33,6 +29,7 @@ struct ResultFigure {
 };
 
 // The figure of a result file, in either of the layouts the game writes:
+// (lines end with CR LF, LF or CR)
 //  - a title line, an empty line, a header line and the run on line 4, the frame rate being
 //    its third comma-separated field, taken unchanged (blanks included);
 //  - a header line naming its columns, one of them "fps", then one line per run; the last

@@ -20,12 +20,18 @@ std::string OldLayout(const std::string& runLine) {
          "\r\n";
 }
 
-TEST(ResultLines, LineBreaksOfEveryKind) {
-  EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (std::vector<std::string_view>{"a", "b", "c", "d"}));
-  EXPECT_EQ(SplitLines("a\n"), (std::vector<std::string_view>{"a"}));
-  EXPECT_EQ(SplitLines("\n\r\n"), (std::vector<std::string_view>{"", ""}));
-  EXPECT_TRUE(SplitLines("").empty());
-  EXPECT_EQ(SplitLines("\n\r"), (std::vector<std::string_view>{"", ""}));
+TEST(ResultFile, LineBreaksOfEveryKind) {
+  const char* cases[] = {
+      "t\r\n\r\nh\r\nhl2,demo,45.67,1\r\n",
+      "t\n\nh\nhl2,demo,45.67,1",
+      "t\r\rh\rhl2,demo,45.67,1\r",
+      "t\r\n\nh\rhl2,demo,45.67,1\n\r\n",
+  };
+  for (const char* content : cases)
+    EXPECT_DOUBLE_EQ(ParseResultFile(content, '.').value_or(ResultFigure{}).Value, 45.67)
+        << content;
+  // CR LF is one line break, so the run is not on line 4 here.
+  EXPECT_FALSE(ParseResultFile("t\n\r\nh\r\n\nhl2,demo,45.67,1\r\n", '.'));
 }
 
 TEST(ResultFile, OldLayoutGivesTheThirdFieldOfTheFourthLineUnchanged) {
@@ -89,6 +95,16 @@ TEST(ResultFile, FilesWithoutAUsableFigureGiveNoResult) {
       std::string("\0\0\0\n\x01,\x02,\x03,\n\n\n", 13),
   };
   for (const std::string& content : cases) EXPECT_FALSE(ParseResultFile(content, '.')) << content;
+}
+
+TEST(ResultFile, HugeFilesAreReadToTheirEndOnly) {
+  // Megabytes of line breaks after a good run line, one endless line, an endless figure.
+  std::string manyLines = OldLayout("hl2,demo,45.67,1") + std::string(1 << 20, '\n');
+  EXPECT_DOUBLE_EQ(ParseResultFile(manyLines, '.').value_or(ResultFigure{}).Value, 45.67);
+  EXPECT_FALSE(ParseResultFile(std::string(1 << 20, ','), '.'));
+  EXPECT_FALSE(ParseResultFile(OldLayout("a,b,1" + std::string(1 << 20, '0') + ",c"), '.'));
+  std::string columns = "fps," + std::string(1 << 20, ',') + "\n" + std::string(1 << 20, '\n');
+  EXPECT_FALSE(ParseResultFile(columns, '.'));
 }
 
 TEST(ParseDecimal, StrictNumbersWithTheGivenSeparator) {
