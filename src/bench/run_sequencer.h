@@ -53,8 +53,8 @@ class SeriesHost {
   virtual void ReportError(const std::exception& error) = 0;
 
   // Settings.
-  virtual void SaveRunNumber() = 0;  // writes "RunNumber" from the runs list when it can
-  virtual int RunsWanted() = 0;      // 0 when never set
+  virtual void SaveRunNumber() = 0;           // writes "RunNumber" from the runs list when it can
+  virtual int RunsWanted() = 0;               // 0 when never set
   virtual void MarkSeriesEndedCleanly() = 0;  // "NoErrorWarning" = "0"
 
   // Steam and the game. StartSteam and LaunchGame throw EOSError when refused. The end of
@@ -75,7 +75,7 @@ class SeriesHost {
   virtual void DeleteLeftoverResult(bool lostCoastOfLastSeries) = 0;
   virtual std::optional<std::string> RefusalReason(const SeriesSelection& selection,
                                                    bool lostCoast) = 0;
-  virtual void MakeStamps() = 0;  // the series' start stamp and start time
+  virtual void MakeStamps() = 0;                         // the series' start stamp and start time
   virtual PreparedGame PrepareGame(bool lostCoast) = 0;  // script, demo, registry, options
   virtual void WriteReportHead() = 0;
 

@@ -38,7 +38,7 @@ class InstallDemoTest : public ::testing::Test {
 
   std::string Content(const std::string& path) { return files::ReadAll(path).value_or("(none)"); }
 
-  testing::TempTree tree{"demos"};
+  bench_test::TempTree tree{"demos"};
   PauseLog seams;
   GamePaths paths;
   std::string demos;

@@ -121,7 +121,7 @@ std::string Gold() {
 }
 
 TEST(Autoexec, WrittenIntoTheSeriesGamesCfgFolderReplacingWhatWasThere) {
-  testing::TempTree tree("autoexec");
+  bench_test::TempTree tree("autoexec");
   GamePaths paths = tree.Games();
   std::string hl2 = paths.Hl2CfgFolder + "autoexec.cfg";
   std::string lc = paths.LostCoastCfgFolder + "autoexec.cfg";
@@ -138,7 +138,7 @@ TEST(Autoexec, WrittenIntoTheSeriesGamesCfgFolderReplacingWhatWasThere) {
 }
 
 TEST(Autoexec, LostCoastSeriesWritesOnlyTheLostCoastScript) {
-  testing::TempTree tree("autoexec_lc");
+  bench_test::TempTree tree("autoexec_lc");
   GamePaths paths = tree.Games();
   EXPECT_TRUE(WriteAutoexec(paths, Game::LostCoast));
   EXPECT_EQ(files::ReadAll(paths.LostCoastCfgFolder + "autoexec.cfg"), Gold());
@@ -146,7 +146,7 @@ TEST(Autoexec, LostCoastSeriesWritesOnlyTheLostCoastScript) {
 }
 
 TEST(Autoexec, MissingCfgFolderIsSkippedQuietly) {
-  testing::TempTree tree("autoexec_missing");
+  bench_test::TempTree tree("autoexec_missing");
   GamePaths paths = DeriveGamePaths(tree.Root(), tree.Root(), tree.Root() + "no account\\", kSid);
   EXPECT_FALSE(WriteAutoexec(paths, Game::HalfLife2));
   EXPECT_FALSE(files::DirectoryExists(paths.Hl2CfgFolder));

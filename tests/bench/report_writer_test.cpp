@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <map>
 
+#include "bench/fake_controls.h"
 #include "bench/result_reader.h"
 
 namespace quorvel::bench {
@@ -269,30 +269,8 @@ TEST(Stamp, EveryUnsafeCharacterBecomesAnUnderscore) {
   EXPECT_EQ(ReportFileName("", "x"), "result_x.htm");
 }
 
-// The window's controls as plain fields.
-class FakeControls : public SettingsControls {
- public:
-  void SetSlot(int, bool, bool) override {}
-  bool SlotTicked(int) const override { return false; }
-  bool SlotEnabled(int) const override { return false; }
-  bool Checked(Control c) const override { return checked.count(c) && checked.at(c); }
-  void SetChecked(Control c, bool v) override { checked[c] = v; }
-  int Selected(Control c) const override { return selected.count(c) ? selected.at(c) : -1; }
-  void Select(Control c, int i) override { selected[c] = i; }
-  std::string Text(Control c) const override { return texts.count(c) ? texts.at(c) : ""; }
-  void SetText(Control c, const std::string& t) override { texts[c] = t; }
-  bool Enabled(Control) const override { return true; }
-  void SetEnabled(Control, bool) override {}
-  int TickedDemo() const override { return -1; }
-  void TickDemo(int) override {}
-
-  std::map<Control, bool> checked;
-  std::map<Control, int> selected;
-  std::map<Control, std::string> texts;
-};
-
 TEST(Report, BlockSettingsAreTheListsShownTexts) {
-  FakeControls c;
+  bench_test::FakeControls c;
   c.Select(Control::HDRBox, 1);
   c.Select(Control::HeapsizeBox, 0);
   c.Select(Control::AABox, 4);
@@ -309,7 +287,7 @@ TEST(Report, BlockSettingsAreTheListsShownTexts) {
   EXPECT_EQ(s.CustomWidth, "1000");
   EXPECT_EQ(s.CustomHeight, "700");
 
-  SlotBlockSettings none = SlotBlockSettingsFrom(FakeControls{});
+  SlotBlockSettings none = SlotBlockSettingsFrom(bench_test::FakeControls{});
   EXPECT_EQ(none.HdrText, "");
   EXPECT_EQ(none.HeapsizeText, "");
   EXPECT_EQ(none.AAText, "");

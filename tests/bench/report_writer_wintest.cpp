@@ -48,7 +48,7 @@ class ReportFileTest : public ::testing::Test {
     return count;
   }
 
-  testing::TempTree tree{"report"};
+  bench_test::TempTree tree{"report"};
   testing::ScriptedSeams seams;
   GamePaths paths;
   std::string results;

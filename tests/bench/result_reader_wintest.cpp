@@ -31,7 +31,7 @@ class ResultFilesTest : public ::testing::Test {
     return found;
   }
 
-  testing::TempTree tree{"results"};
+  bench_test::TempTree tree{"results"};
   GamePaths paths;
   BenchSeries series;
 };

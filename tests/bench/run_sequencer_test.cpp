@@ -102,8 +102,12 @@ class FakeHost : public SeriesHost {
     events.push_back("collect");
     done();
   }
-  void DeleteLeftoverResult(bool lc) override { events.push_back(lc ? "leftover lc" : "leftover hl2"); }
-  std::optional<std::string> RefusalReason(const SeriesSelection&, bool) override { return refusal; }
+  void DeleteLeftoverResult(bool lc) override {
+    events.push_back(lc ? "leftover lc" : "leftover hl2");
+  }
+  std::optional<std::string> RefusalReason(const SeriesSelection&, bool) override {
+    return refusal;
+  }
   void MakeStamps() override {}
   PreparedGame PrepareGame(bool lc) override {
     events.push_back(lc ? "prepare lc" : "prepare hl2");
@@ -228,7 +232,7 @@ TEST_F(SequencerTest, RunsLabelCountsTheComingRunPerSlot) {
   RunSeries();
   EXPECT_EQ(host.commands.size(), 6u);
   EXPECT_EQ(host.runsLabels, (std::vector<std::string>{"Runs: 3/1", "Runs: 3/2", "Runs: 3/3",
-                                                        "Runs: 3/1", "Runs: 3/2", "Runs: 3/3"}));
+                                                       "Runs: 3/1", "Runs: 3/2", "Runs: 3/3"}));
   EXPECT_EQ(Count("heading 640"), 1);
   EXPECT_EQ(Count("heading 1024"), 1);
   EXPECT_EQ(Count("score 47.5 3/3"), 1);
@@ -283,7 +287,8 @@ TEST_F(SequencerTest, NoResolutionRefusesBeforeTheGameIsTouched) {
   host.selection.CusResTicked = true;
   host.selection.CusWidth = "1000";  // height empty: the custom slot does not count
   RunSeries();
-  EXPECT_EQ(host.messages, (std::vector<std::string>{"Please, choose a resolution of Half-Life 2."}));
+  EXPECT_EQ(host.messages,
+            (std::vector<std::string>{"Please, choose a resolution of Half-Life 2."}));
   EXPECT_EQ(Count("prepare hl2"), 0);
   EXPECT_EQ(Count("restore"), 0);
   EXPECT_TRUE(host.runButtonEnabled);

@@ -7,7 +7,7 @@
 #include "platform/win.h"
 #include "settings/game_paths.h"
 
-namespace quorvel::testing {
+namespace quorvel::bench_test {
 
 inline void RemoveTree(const std::string& folder) {
   WIN32_FIND_DATAA found;
@@ -65,4 +65,4 @@ class TempTree {
   std::string root_;
 };
 
-}  // namespace quorvel::testing
+}  // namespace quorvel::bench_test
