@@ -1,6 +1,7 @@
 #pragma once
 // The demo catalogue: three built-in demos delivered in the program's "Demos\" folder and one
 // custom demo file chosen by the user. Portable rules; the copy itself is in demos_win.h.
+// Pure functions: any thread; none fails.
 #include <array>
 #include <functional>
 #include <string>

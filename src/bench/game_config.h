@@ -1,7 +1,8 @@
 #pragma once
 // What a series puts into the game before its first run: the start-up script, the game's own
 // registry settings and the launch options. Plain values in, plain values out; the writes to
-// the game's folders and registry are in game_config_win.h.
+// the game's folders and registry are in game_config_win.h. Pure functions: any thread; none
+// fails.
 #include <cstdint>
 #include <string>
 #include <vector>

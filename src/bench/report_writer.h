@@ -2,7 +2,8 @@
 // The HTML report of a series, built line by line in BenchSeries::ReportLines: the head when
 // the series starts, a block per resolution as its runs come in, the footer at the end.
 // Values are inserted as they are, without HTML escaping; the text is Latin-1 and the file
-// ends every line with CR LF. Saving and opening are in report_writer_win.h.
+// ends every line with CR LF. Saving and opening are in report_writer_win.h. Pure functions:
+// any thread; none fails.
 #include <string>
 #include <string_view>
 #include <vector>

@@ -1,7 +1,8 @@
 #pragma once
 // Reading the game's timedemo result ("sourcebench.csv") and turning it into scores. Portable:
 // the file's bytes and the locale's decimal separator come in; the file handling is in
-// result_reader_win.h. The parsers accept any bytes and never read past them.
+// result_reader_win.h. The parsers accept any bytes and never read past them. Pure functions
+// (any thread) that report an unusable input by their result, never by an exception.
 #include <optional>
 #include <string>
 #include <string_view>
