@@ -17,30 +17,11 @@
 #include "settings/game_backup.h"
 #include "settings/game_paths.h"
 #include "settings/settings_store.h"
+#include "support/program_env_win.h"
 
 namespace quorvel::testing {
 
 using Values = std::array<std::uint32_t, 6>;
-
-inline void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA data;
-  FindHandle find(::FindFirstFileA((folder + "*").c_str(), &data));
-  if (find) {
-    do {
-      std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = folder + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path + "\\");
-      } else {
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(path.c_str());
-      }
-    } while (::FindNextFileA(find.Get(), &data));
-  }
-  find.Reset();
-  ::RemoveDirectoryA(folder.c_str());
-}
 
 // A fresh folder below the temp folder, ending with "\", removed with everything in it.
 class TempFolder {
