@@ -1,0 +1,57 @@
+#pragma once
+// Gathers the diagnostics part of the machine description once per series: from the cache in
+// the settings key, or by running the DirectX diagnostics tool and reading its report when it
+// has ended. Either way the series is then prepared, exactly once per collection.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "settings/settings_store.h"
+#include "sysinfo/system_info.h"
+
+namespace quorvel::sysinfo {
+
+class SystemInfoCollector {
+ public:
+  // Starts the diagnostics tool hidden with this command line and working folder and returns
+  // at once; when the tool ends, its end must reach dxrunTerminate on the user-interface
+  // thread (the `dxrun` runner does that). Throws EOSError when the platform refuses the start.
+  using ToolStarter =
+      std::function<void(const std::string& commandLine, const std::string& currentDirectory)>;
+
+  struct Folders {
+    std::string system;   // where dxdiag.exe lives, without a trailing backslash
+    std::string program;  // where the report is written, with its trailing backslash
+  };
+  // The system folder (GetSystemDirectoryA) and the program's own folder.
+  static Folders DefaultFolders();
+
+  // `snapshot` and `store` must outlive the collector; `prepareSeries` is called once at the
+  // end of each collection.
+  SystemInfoCollector(SystemInfoSnapshot& snapshot, SettingsStore& store, ToolStarter startTool,
+                      std::function<void()> prepareSeries, Folders folders = DefaultFolders());
+
+  // Takes the cached values, or falls back when the tool is missing or refuses to start,
+  // and then calls prepareSeries before returning; otherwise starts the tool and returns,
+  // the collection ending in dxrunTerminate. Errors of the settings store propagate (and then
+  // prepareSeries is not called). User-interface thread.
+  void CollectSystemInfo();
+
+  // The tool's end: waits a second for its report, reads and deletes it, fills the values
+  // and the cache (a missing report gives "indeterminable" throughout), then calls
+  // prepareSeries. `Sender` and `ExitCode` are not used. Errors of the settings store
+  // propagate after the values are set. User-interface thread.
+  void dxrunTerminate(const void* Sender, std::uint32_t ExitCode);
+
+  // Where the tool writes its report.
+  std::string ReportPath() const;
+
+ private:
+  SystemInfoSnapshot& snapshot_;
+  SettingsStore& store_;
+  ToolStarter startTool_;
+  std::function<void()> prepareSeries_;
+  Folders folders_;
+};
+
+}  // namespace quorvel::sysinfo
