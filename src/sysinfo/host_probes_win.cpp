@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/registry_win.h"
 #include "platform/win.h"
+#include "settings/memory_win.h"
 
 namespace quorvel::sysinfo {
 
@@ -36,15 +37,7 @@ std::string THostOsInfo::ProductName() const {
   }
 }
 
-std::uint64_t THostMemInfo::TotalPhysicalMemory() const {
-  MEMORYSTATUSEX status = {};
-  status.dwLength = sizeof(status);
-  if (::GlobalMemoryStatusEx(&status)) return status.ullTotalPhys;
-  MEMORYSTATUS old = {};
-  old.dwLength = sizeof(old);
-  ::GlobalMemoryStatus(&old);
-  return old.dwTotalPhys;
-}
+std::uint64_t THostMemInfo::TotalPhysicalMemory() const { return TotalPhysicalMemoryBytes(); }
 
 std::int64_t WindowsClockSampler::Frequency() {
   LARGE_INTEGER f = {};

@@ -32,52 +32,60 @@ SystemInfoCollector::Folders SystemInfoCollector::DefaultFolders() {
 }
 
 SystemInfoCollector::SystemInfoCollector(SystemInfoSnapshot& snapshot, SettingsStore& store,
-                                         ToolStarter startTool, std::function<void()> prepareSeries,
-                                         Folders folders)
+                                         ToolStarter startTool, Folders folders)
     : snapshot_(snapshot),
       store_(store),
       startTool_(std::move(startTool)),
-      prepareSeries_(std::move(prepareSeries)),
       folders_(std::move(folders)) {}
 
 std::string SystemInfoCollector::ReportPath() const { return folders_.program + kDxdiagReportFile; }
 
-void SystemInfoCollector::CollectSystemInfo() {
+void SystemInfoCollector::CollectSystemInfo(std::function<void()> prepareSeries) {
+  auto done = [&prepareSeries] {
+    if (prepareSeries) prepareSeries();
+  };
   if (TakeCachedValues(snapshot_, store_)) {
-    prepareSeries_();
+    done();
     return;
   }
   std::string tool = folders_.system + kDxdiagProgram;
   if (folders_.system.empty() || !files::FileExists(tool) || !startTool_) {
     TakeToolMissing(snapshot_);
-    prepareSeries_();
+    done();
     return;
   }
   try {
+    pending_ = std::move(prepareSeries);
     startTool_(DxdiagCommandLine(folders_.system, folders_.program), folders_.system);
   } catch (const EOSError&) {
     // A tool that cannot be started is as good as a missing one: the series goes on.
+    std::function<void()> refused = std::exchange(pending_, nullptr);
     TakeToolMissing(snapshot_);
-    prepareSeries_();
+    if (refused) refused();
+  } catch (...) {
+    pending_ = nullptr;
+    throw;
   }
 }
 
 void SystemInfoCollector::dxrunTerminate(const void* Sender, std::uint32_t ExitCode) {
   (void)Sender;
   (void)ExitCode;
+  std::function<void()> prepareSeries = std::exchange(pending_, nullptr);
+  if (!prepareSeries) return;
   ::Sleep(CurrentSeams().WaitMs(kReportSettleMs));
   std::string path = ReportPath();
   std::optional<std::string> report;
   if (files::FileExists(path)) report = files::ReadAll(path);
   if (!report) {
     TakeReportMissing(snapshot_);
-    prepareSeries_();
+    prepareSeries();
     return;
   }
   // Gone before the cache is written, so that a failing write leaves no report behind.
   files::DeleteQuietly(path);
   TakeReportValues(snapshot_, ParseDxdiagReportFile(*report), store_);
-  prepareSeries_();
+  prepareSeries();
 }
 
 }  // namespace quorvel::sysinfo

@@ -26,21 +26,21 @@ class SystemInfoCollector {
   // The system folder (GetSystemDirectoryA) and the program's own folder.
   static Folders DefaultFolders();
 
-  // `snapshot` and `store` must outlive the collector; `prepareSeries` is called once at the
-  // end of each collection.
+  // `snapshot` and `store` must outlive the collector.
   SystemInfoCollector(SystemInfoSnapshot& snapshot, SettingsStore& store, ToolStarter startTool,
-                      std::function<void()> prepareSeries, Folders folders = DefaultFolders());
+                      Folders folders = DefaultFolders());
 
   // Takes the cached values, or falls back when the tool is missing or refuses to start,
-  // and then calls prepareSeries before returning; otherwise starts the tool and returns,
-  // the collection ending in dxrunTerminate. Errors of the settings store propagate (and then
-  // prepareSeries is not called). User-interface thread.
-  void CollectSystemInfo();
+  // and then calls `prepareSeries` before returning; otherwise starts the tool and returns,
+  // the collection ending in dxrunTerminate, which calls `prepareSeries`. Errors of the
+  // settings store propagate (and then `prepareSeries` is not called). User-interface thread.
+  void CollectSystemInfo(std::function<void()> prepareSeries);
 
   // The tool's end: waits a second for its report, reads and deletes it, fills the values
-  // and the cache (a missing report gives "indeterminable" throughout), then calls
-  // prepareSeries. `Sender` and `ExitCode` are not used. Errors of the settings store
-  // propagate after the values are set. User-interface thread.
+  // and the cache (a missing report gives "indeterminable" throughout), then calls the
+  // `prepareSeries` of the collection that started the tool (once; a second end is ignored).
+  // `Sender` and `ExitCode` are not used. Errors of the settings store propagate after the values
+  // are set. User-interface thread.
   void dxrunTerminate(const void* Sender, std::uint32_t ExitCode);
 
   // Where the tool writes its report.
@@ -50,8 +50,8 @@ class SystemInfoCollector {
   SystemInfoSnapshot& snapshot_;
   SettingsStore& store_;
   ToolStarter startTool_;
-  std::function<void()> prepareSeries_;
   Folders folders_;
+  std::function<void()> pending_;  // the started tool's collection, until its end
 };
 
 }  // namespace quorvel::sysinfo

@@ -5,25 +5,11 @@
 #include "platform/errors.h"
 #include "platform/files_win.h"
 #include "platform/registry_win.h"
+#include "settings/registry_settings_store_win.h"
 #include "support/scripted_seams_win.h"
 
 namespace quorvel::sysinfo {
 namespace {
-
-// The program's settings key in the test's own Wine prefix.
-class RegistryStore : public SettingsStore {
- public:
-  bool KeyExists() override { return reg::KeyExists(HKEY_LOCAL_MACHINE, kSettingsKeyPath); }
-  std::string ReadString(const std::string& name) override {
-    RegKey key = reg::Open(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
-    if (!key) return std::string();
-    return reg::ReadString(key.Get(), name).value_or(std::string());
-  }
-  void WriteString(const std::string& name, const std::string& text) override {
-    RegKey key = reg::Open(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_WRITE);
-    reg::WriteString(key.Get(), name, text);
-  }
-};
 
 std::string TempFolder(const std::string& name) {
   char temp[MAX_PATH] = {};
@@ -70,10 +56,12 @@ class CollectorTest : public ::testing::Test {
       starter = [this](const std::string& commandLine, const std::string& directory) {
         starts.push_back(commandLine + "|" + directory);
       };
-    return SystemInfoCollector(
-        snapshot, store, starter, [this] { ++prepared; }, folders);
+    return SystemInfoCollector(snapshot, store, starter, folders);
   }
 
+  std::function<void()> Prepare() {
+    return [this] { ++prepared; };
+  }
   void Cache(const char* name, const char* text) { store.WriteString(name, text); }
   void ToolWrites(const std::string& fixture) {
     ASSERT_TRUE(
@@ -82,7 +70,7 @@ class CollectorTest : public ::testing::Test {
   }
 
   testing::ScriptedSeams seams;
-  RegistryStore store;
+  RegistrySettingsStore store;
   SystemInfoSnapshot snapshot;
   SystemInfoCollector::Folders folders;
   std::vector<std::string> starts;
@@ -107,7 +95,7 @@ TEST_F(CollectorTest, FilledCacheServesTheSeriesWithoutTheTool) {
     prepared = 0;
     snapshot = {};
     SystemInfoCollector collector = Collector();
-    collector.CollectSystemInfo();
+    collector.CollectSystemInfo(Prepare());
     EXPECT_EQ(prepared, 1);
     EXPECT_TRUE(starts.empty());
     EXPECT_EQ(snapshot.DisplayMemory, " 128.0 MB");
@@ -122,7 +110,7 @@ TEST_F(CollectorTest, MissingToolFallsBackAndKeepsTheCardName) {
   files::DeleteQuietly(folders.system + "\\dxdiag.exe");
   snapshot.CardName = " Earlier card";
   SystemInfoCollector collector = Collector();
-  collector.CollectSystemInfo();
+  collector.CollectSystemInfo(Prepare());
   EXPECT_EQ(prepared, 1);
   EXPECT_TRUE(starts.empty());
   EXPECT_EQ(snapshot.CardName, " Earlier card");
@@ -134,7 +122,7 @@ TEST_F(CollectorTest, MissingToolFallsBackAndKeepsTheCardName) {
 
 TEST_F(CollectorTest, ToolReportFillsValuesAndCacheAndIsDeleted) {
   SystemInfoCollector collector = Collector();
-  collector.CollectSystemInfo();
+  collector.CollectSystemInfo(Prepare());
   ASSERT_EQ(starts.size(), 1u);
   EXPECT_EQ(starts[0], folders.system + "\\dxdiag.exe /whql:on /t " + folders.program +
                            "dxinfo.txt|" + folders.system);
@@ -153,7 +141,7 @@ TEST_F(CollectorTest, ToolReportFillsValuesAndCacheAndIsDeleted) {
   EXPECT_FALSE(files::FileExists(folders.program + "dxinfo.txt"));
 
   // The next series comes from the cache and keeps the card name already read.
-  collector.CollectSystemInfo();
+  collector.CollectSystemInfo(Prepare());
   EXPECT_EQ(starts.size(), 1u);
   EXPECT_EQ(prepared, 2);
   EXPECT_EQ(snapshot.CardName, " RADEON X800 XT Platinum Edition");
@@ -163,7 +151,7 @@ TEST_F(CollectorTest, ToolWithoutReportGivesIndeterminableAndCachesNothing) {
   snapshot.CardName = " Earlier card";
   Cache("Driver Version", " kept");
   SystemInfoCollector collector = Collector();
-  collector.CollectSystemInfo();
+  collector.CollectSystemInfo(Prepare());
   collector.dxrunTerminate(nullptr, 1);
   EXPECT_EQ(prepared, 1);
   EXPECT_EQ(snapshot.CardName, "indeterminable");
@@ -176,7 +164,7 @@ TEST_F(CollectorTest, ToolWithoutReportGivesIndeterminableAndCachesNothing) {
 
 TEST_F(CollectorTest, ReportWithoutDevicesLeavesTheCacheEmptySoTheToolRunsAgain) {
   SystemInfoCollector collector = Collector();
-  collector.CollectSystemInfo();
+  collector.CollectSystemInfo(Prepare());
   ToolWrites("no_devices.txt");
   collector.dxrunTerminate(nullptr, 0);
   EXPECT_EQ(prepared, 1);
@@ -184,24 +172,38 @@ TEST_F(CollectorTest, ReportWithoutDevicesLeavesTheCacheEmptySoTheToolRunsAgain)
   EXPECT_EQ(snapshot.SoundDevice, "indeterminable");
   EXPECT_EQ(store.ReadString("Display Memory"), "");
   EXPECT_FALSE(files::FileExists(folders.program + "dxinfo.txt"));
-  collector.CollectSystemInfo();
+  collector.CollectSystemInfo(Prepare());
   EXPECT_EQ(starts.size(), 2u);
 }
 
 TEST_F(CollectorTest, ReportWithoutSoundGivesNoInformationFromTheCacheNextTime) {
   SystemInfoCollector collector = Collector();
-  collector.CollectSystemInfo();
+  collector.CollectSystemInfo(Prepare());
   ToolWrites("no_sound_section.txt");
   collector.dxrunTerminate(nullptr, 0);
   EXPECT_EQ(snapshot.SoundDevice, "indeterminable");
   SystemInfoSnapshot next;
-  SystemInfoCollector again(
-      next, store, nullptr, [this] { ++prepared; }, folders);
-  again.CollectSystemInfo();
+  SystemInfoCollector again(next, store, nullptr, folders);
+  again.CollectSystemInfo(Prepare());
   EXPECT_EQ(prepared, 2);
   EXPECT_EQ(next.DisplayMemory, " 256.0 MB");
   EXPECT_EQ(next.DriverVersion, " 6.14.0010.8185 (English)");
   EXPECT_EQ(next.SoundDevice, "No information");
+}
+
+TEST_F(CollectorTest, EachCollectionPreparesTheSeriesExactlyOnce) {
+  SystemInfoCollector collector = Collector();
+  // An end without a started tool prepares nothing.
+  collector.dxrunTerminate(nullptr, 0);
+  EXPECT_EQ(prepared, 0);
+  collector.CollectSystemInfo(Prepare());
+  ToolWrites("no_devices.txt");
+  collector.dxrunTerminate(nullptr, 0);
+  ToolWrites("full_report.txt");
+  collector.dxrunTerminate(nullptr, 0);
+  EXPECT_EQ(prepared, 1);
+  EXPECT_EQ(snapshot.CardName, "indeterminable") << "the second end must not read a report";
+  EXPECT_TRUE(files::FileExists(folders.program + "dxinfo.txt"));
 }
 
 TEST_F(CollectorTest, RefusedStartIsTreatedLikeAMissingTool) {
@@ -209,18 +211,20 @@ TEST_F(CollectorTest, RefusedStartIsTreatedLikeAMissingTool) {
     throw EOSError(ERROR_ACCESS_DENIED, "System Error.  Code: 5.\r\nAccess is denied.");
   });
   snapshot.CardName = " Earlier card";
-  collector.CollectSystemInfo();
+  collector.CollectSystemInfo(Prepare());
   EXPECT_EQ(prepared, 1);
   EXPECT_EQ(snapshot.CardName, " Earlier card");
   EXPECT_EQ(snapshot.DisplayMemory, "indeterminable");
   EXPECT_EQ(snapshot.SoundDevice, "indeterminable");
+  collector.dxrunTerminate(nullptr, 0);
+  EXPECT_EQ(prepared, 1);
 }
 
 TEST_F(CollectorTest, OtherErrorsReachTheCallerWithoutPreparingTheSeries) {
   SystemInfoCollector busy = Collector([](const std::string&, const std::string&) {
     throw AppError("Cannot perform this operation when process is running");
   });
-  EXPECT_THROW(busy.CollectSystemInfo(), AppError);
+  EXPECT_THROW(busy.CollectSystemInfo(Prepare()), AppError);
   EXPECT_EQ(prepared, 0);
 
   // A cache value of the wrong type is the registry layer's error.
@@ -228,7 +232,7 @@ TEST_F(CollectorTest, OtherErrorsReachTheCallerWithoutPreparingTheSeries) {
   reg::WriteDword(key.Get(), "Display Memory", 64);
   SystemInfoCollector collector = Collector();
   try {
-    collector.CollectSystemInfo();
+    collector.CollectSystemInfo(Prepare());
     FAIL() << "no error";
   } catch (const AppError& e) {
     EXPECT_STREQ(e.what(), "Invalid data type for 'Display Memory'");
@@ -239,7 +243,7 @@ TEST_F(CollectorTest, OtherErrorsReachTheCallerWithoutPreparingTheSeries) {
 
 TEST_F(CollectorTest, MissingSettingsKeyFailsTheCacheWriteButRemovesTheReport) {
   SystemInfoCollector collector = Collector();
-  collector.CollectSystemInfo();
+  collector.CollectSystemInfo(Prepare());
   ToolWrites("full_report.txt");
   ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
   try {
