@@ -91,11 +91,15 @@ DxdiagValues ParseDxdiagReport(const std::vector<std::string>& lines) {
     start = found;
     return true;
   };
-  if (scan(kCardNameLabel)) values.CardName = From(text, std::strlen(kCardNameLabel));
-  if (scan(kDisplayMemoryLabel))
-    values.DisplayMemory = From(text, std::strlen(kDisplayMemoryLabel));
-  if (scan(kDriverVersionLabel))
-    values.DriverVersion = From(text, std::strlen(kDriverVersionLabel));
+  // Without a card name the report has no display device, and a "Driver Version:" further
+  // down would be a sound device's: the display values are then not looked for at all.
+  if (scan(kCardNameLabel)) {
+    values.CardName = From(text, std::strlen(kCardNameLabel));
+    if (scan(kDisplayMemoryLabel))
+      values.DisplayMemory = From(text, std::strlen(kDisplayMemoryLabel));
+    if (scan(kDriverVersionLabel))
+      values.DriverVersion = From(text, std::strlen(kDriverVersionLabel));
+  }
   if (scan(kDescriptionLabel)) {
     // Cut one character early, so the value starts with the label's colon.
     std::string sound = From(text, std::strlen(kDescriptionLabel) - 1);

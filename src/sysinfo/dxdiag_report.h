@@ -37,7 +37,8 @@ std::vector<std::string> SplitReportLines(std::string_view file);
 std::string LineText(std::string_view line);
 
 // Scans the lines for the four labels in order, each search starting on the line where the
-// previous label was found (a label that is not found leaves the start where it was).
+// previous label was found (a label that is not found leaves the start where it was). When
+// there is no card name, the video memory and driver version are not looked for.
 // Never fails; pure; any thread.
 DxdiagValues ParseDxdiagReport(const std::vector<std::string>& lines);
 

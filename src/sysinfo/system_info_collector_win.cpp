@@ -38,6 +38,22 @@ SystemInfoCollector::SystemInfoCollector(SystemInfoSnapshot& snapshot, SettingsS
       startTool_(std::move(startTool)),
       folders_(std::move(folders)) {}
 
+SystemInfoCollector::SystemInfoCollector(SystemInfoSnapshot& snapshot, SettingsStore& store,
+                                         ProcessRunner& dxrun, Folders folders)
+    : SystemInfoCollector(
+          snapshot, store,
+          [&dxrun](const std::string& commandLine, const std::string& currentDirectory) {
+            dxrun.CommandLine = commandLine;
+            dxrun.CurrentDirectory = currentDirectory;
+            dxrun.Run();
+          },
+          std::move(folders)) {
+  dxrun.WaitForTerminate = true;
+  dxrun.OnTerminate = [this](ProcessRunner& sender, std::uint32_t exitCode) {
+    dxrunTerminate(sender, exitCode);
+  };
+}
+
 std::string SystemInfoCollector::ReportPath() const { return folders_.program + kDxdiagReportFile; }
 
 void SystemInfoCollector::CollectSystemInfo(std::function<void()> prepareSeries) {
@@ -68,7 +84,7 @@ void SystemInfoCollector::CollectSystemInfo(std::function<void()> prepareSeries)
   }
 }
 
-void SystemInfoCollector::dxrunTerminate(const void* Sender, std::uint32_t ExitCode) {
+void SystemInfoCollector::dxrunTerminate(ProcessRunner& Sender, std::uint32_t ExitCode) {
   (void)Sender;
   (void)ExitCode;
   std::function<void()> prepareSeries = std::exchange(pending_, nullptr);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "settings/settings_store.h"
+#include "sysinfo/process_runner_win.h"
 #include "sysinfo/system_info.h"
 
 namespace quorvel::sysinfo {
@@ -29,6 +30,12 @@ class SystemInfoCollector {
   // `snapshot` and `store` must outlive the collector.
   SystemInfoCollector(SystemInfoSnapshot& snapshot, SettingsStore& store, ToolStarter startTool,
                       Folders folders = DefaultFolders());
+  // The same with the window's `dxrun` runner (which must outlive the collector): the tool is
+  // started through it, and its end handler becomes dxrunTerminate.
+  SystemInfoCollector(SystemInfoSnapshot& snapshot, SettingsStore& store, ProcessRunner& dxrun,
+                      Folders folders = DefaultFolders());
+  SystemInfoCollector(const SystemInfoCollector&) = delete;
+  SystemInfoCollector& operator=(const SystemInfoCollector&) = delete;
 
   // Takes the cached values, or falls back when the tool is missing or refuses to start,
   // and then calls `prepareSeries` before returning; otherwise starts the tool and returns,
@@ -41,7 +48,7 @@ class SystemInfoCollector {
   // `prepareSeries` of the collection that started the tool (once; a second end is ignored).
   // `Sender` and `ExitCode` are not used. Errors of the settings store propagate after the values
   // are set. User-interface thread.
-  void dxrunTerminate(const void* Sender, std::uint32_t ExitCode);
+  void dxrunTerminate(ProcessRunner& Sender, std::uint32_t ExitCode);
 
   // Where the tool writes its report.
   std::string ReportPath() const;

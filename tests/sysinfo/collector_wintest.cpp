@@ -70,6 +70,7 @@ class CollectorTest : public ::testing::Test {
   }
 
   testing::ScriptedSeams seams;
+  ProcessRunner dxrun;  // only handed to the end handler, as the window's runner would be
   RegistrySettingsStore store;
   SystemInfoSnapshot snapshot;
   SystemInfoCollector::Folders folders;
@@ -129,7 +130,7 @@ TEST_F(CollectorTest, ToolReportFillsValuesAndCacheAndIsDeleted) {
   EXPECT_EQ(prepared, 0) << "the series waits for the tool's end";
 
   ToolWrites("full_report.txt");
-  collector.dxrunTerminate(nullptr, 0);
+  collector.dxrunTerminate(dxrun, 0);
   EXPECT_EQ(prepared, 1);
   EXPECT_EQ(snapshot.CardName, " RADEON X800 XT Platinum Edition");
   EXPECT_EQ(snapshot.DisplayMemory, " 256.0 MB");
@@ -152,7 +153,7 @@ TEST_F(CollectorTest, ToolWithoutReportGivesIndeterminableAndCachesNothing) {
   Cache("Driver Version", " kept");
   SystemInfoCollector collector = Collector();
   collector.CollectSystemInfo(Prepare());
-  collector.dxrunTerminate(nullptr, 1);
+  collector.dxrunTerminate(dxrun, 1);
   EXPECT_EQ(prepared, 1);
   EXPECT_EQ(snapshot.CardName, "indeterminable");
   EXPECT_EQ(snapshot.DisplayMemory, "indeterminable");
@@ -166,7 +167,7 @@ TEST_F(CollectorTest, ReportWithoutDevicesLeavesTheCacheEmptySoTheToolRunsAgain)
   SystemInfoCollector collector = Collector();
   collector.CollectSystemInfo(Prepare());
   ToolWrites("no_devices.txt");
-  collector.dxrunTerminate(nullptr, 0);
+  collector.dxrunTerminate(dxrun, 0);
   EXPECT_EQ(prepared, 1);
   EXPECT_EQ(snapshot.CardName, "indeterminable");
   EXPECT_EQ(snapshot.SoundDevice, "indeterminable");
@@ -180,7 +181,7 @@ TEST_F(CollectorTest, ReportWithoutSoundGivesNoInformationFromTheCacheNextTime) 
   SystemInfoCollector collector = Collector();
   collector.CollectSystemInfo(Prepare());
   ToolWrites("no_sound_section.txt");
-  collector.dxrunTerminate(nullptr, 0);
+  collector.dxrunTerminate(dxrun, 0);
   EXPECT_EQ(snapshot.SoundDevice, "indeterminable");
   SystemInfoSnapshot next;
   SystemInfoCollector again(next, store, nullptr, folders);
@@ -194,13 +195,13 @@ TEST_F(CollectorTest, ReportWithoutSoundGivesNoInformationFromTheCacheNextTime) 
 TEST_F(CollectorTest, EachCollectionPreparesTheSeriesExactlyOnce) {
   SystemInfoCollector collector = Collector();
   // An end without a started tool prepares nothing.
-  collector.dxrunTerminate(nullptr, 0);
+  collector.dxrunTerminate(dxrun, 0);
   EXPECT_EQ(prepared, 0);
   collector.CollectSystemInfo(Prepare());
   ToolWrites("no_devices.txt");
-  collector.dxrunTerminate(nullptr, 0);
+  collector.dxrunTerminate(dxrun, 0);
   ToolWrites("full_report.txt");
-  collector.dxrunTerminate(nullptr, 0);
+  collector.dxrunTerminate(dxrun, 0);
   EXPECT_EQ(prepared, 1);
   EXPECT_EQ(snapshot.CardName, "indeterminable") << "the second end must not read a report";
   EXPECT_TRUE(files::FileExists(folders.program + "dxinfo.txt"));
@@ -216,7 +217,7 @@ TEST_F(CollectorTest, RefusedStartIsTreatedLikeAMissingTool) {
   EXPECT_EQ(snapshot.CardName, " Earlier card");
   EXPECT_EQ(snapshot.DisplayMemory, "indeterminable");
   EXPECT_EQ(snapshot.SoundDevice, "indeterminable");
-  collector.dxrunTerminate(nullptr, 0);
+  collector.dxrunTerminate(dxrun, 0);
   EXPECT_EQ(prepared, 1);
 }
 
@@ -247,7 +248,7 @@ TEST_F(CollectorTest, MissingSettingsKeyFailsTheCacheWriteButRemovesTheReport) {
   ToolWrites("full_report.txt");
   ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
   try {
-    collector.dxrunTerminate(nullptr, 0);
+    collector.dxrunTerminate(dxrun, 0);
     FAIL() << "no error";
   } catch (const AppError& e) {
     EXPECT_STREQ(e.what(), "Failed to set data for 'Display Memory'");

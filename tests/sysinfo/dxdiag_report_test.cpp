@@ -59,6 +59,12 @@ TEST(DxdiagReport, MissingSoundSectionKeepsTheDisplayValues) {
                " 256.0 MB", " 6.14.0010.8185 (English)", std::nullopt);
 }
 
+TEST(DxdiagReport, SoundDevicesOnlyGiveNoDisplayValues) {
+  // The sound device's driver version must not pass for the display driver's.
+  ExpectValues(ParseDxdiagReportFile(Fixture("sound_only.txt")), std::nullopt, std::nullopt,
+               std::nullopt, "Wine Sound Output");
+}
+
 TEST(DxdiagReport, MissingLabelLeavesTheSearchWhereItWas) {
   // No "Display Memory:"; the driver version is still searched from the card name's line.
   ExpectValues(ParseDxdiagReportFile(Fixture("no_memory_label.txt")), " Mystery Adapter",
