@@ -31,8 +31,9 @@ std::string FormatSid(const std::uint8_t (&authority)[6],
   std::string out = "S-1-";
   char number[32];
   if (authority[0] == 0 && authority[1] == 0) {
-    std::uint32_t value = (std::uint32_t{authority[2]} << 24) | (std::uint32_t{authority[3]} << 16) |
-                          (std::uint32_t{authority[4]} << 8) | std::uint32_t{authority[5]};
+    std::uint32_t value = (std::uint32_t{authority[2]} << 24) |
+                          (std::uint32_t{authority[3]} << 16) | (std::uint32_t{authority[4]} << 8) |
+                          std::uint32_t{authority[5]};
     std::snprintf(number, sizeof(number), "%lu", static_cast<unsigned long>(value));
   } else {
     std::snprintf(number, sizeof(number), "0x%02x%02x%02x%02x%02x%02x", authority[0], authority[1],

@@ -51,8 +51,8 @@ bool IsDotEntry(const char* name) {
 // opened), so that links are compared by what they point to.
 std::string FinalFolder(const std::string& folder) {
   UniqueHandle handle(::CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) return std::string();
   std::vector<char> buffer(MAX_PATH + 1);
   DWORD length = ::GetFinalPathNameByHandleA(handle.Get(), buffer.data(),
@@ -189,8 +189,8 @@ std::string ReadFileVersion(const std::string& programPath) {
       tableSize < sizeof(Translation))
     return std::string();
   const Translation* first = static_cast<const Translation*>(table);
-  std::string query = text::Format("\\StringFileInfo\\%04x%04x\\FileVersion", first->language,
-                                   first->codePage);
+  std::string query =
+      text::Format("\\StringFileInfo\\%04x%04x\\FileVersion", first->language, first->codePage);
   void* value = nullptr;
   UINT valueLength = 0;
   if (!::VerQueryValueA(info.data(), query.c_str(), &value, &valueLength) || !value)

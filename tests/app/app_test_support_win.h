@@ -30,8 +30,8 @@ inline int RunAndWait(const std::string& program, const std::string& commandLine
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
   std::string line = commandLine;
-  if (!::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info))
+  if (!::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
     return -1;
   UniqueHandle process(info.hProcess);
   UniqueHandle thread(info.hThread);
@@ -52,8 +52,7 @@ inline void RunUnix(const std::vector<std::string>& argv) {
   static int runs = 0;
   const char* build = std::getenv("QUORVEL_BUILD");
   const std::string marker = std::string(build && *build ? build : "/tmp") + "/unix_run_" +
-                             std::to_string(::GetCurrentProcessId()) + "_" +
-                             std::to_string(++runs);
+                             std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++runs);
   std::string command;
   for (const std::string& arg : argv) command += "'" + arg + "' ";
   command += "; echo $? > " + marker + ".tmp; mv " + marker + ".tmp " + marker;
@@ -61,8 +60,8 @@ inline void RunUnix(const std::vector<std::string>& argv) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  ASSERT_TRUE(::CreateProcessA(WindowsPath("/bin/sh").c_str(), line.data(), nullptr, nullptr,
-                               FALSE, 0, nullptr, nullptr, &startup, &info))
+  ASSERT_TRUE(::CreateProcessA(WindowsPath("/bin/sh").c_str(), line.data(), nullptr, nullptr, FALSE,
+                               0, nullptr, nullptr, &startup, &info))
       << line;
   UniqueHandle process(info.hProcess);
   UniqueHandle thread(info.hThread);

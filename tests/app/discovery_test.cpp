@@ -20,7 +20,8 @@ TEST(SteamFolderFromSteamExe, CutsNineCharactersAndTurnsSlashesAround) {
       {"team.exe", ""},
       {"", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(SteamFolderFromSteamExe(c.steamExe), c.folder) << c.steamExe;
+  for (const Case& c : cases)
+    EXPECT_EQ(SteamFolderFromSteamExe(c.steamExe), c.folder) << c.steamExe;
 }
 
 TEST(SteamFolderFromSteamExe, KeepsLongTextsWhole) {
@@ -56,7 +57,9 @@ TEST(FormatSid, AuthorityDecimalOrHexAndSubAuthoritiesInOrder) {
       {{0, 0, 0, 0, 0, 5}, {21, 0, 0, 0, 1000}, "S-1-5-21-0-0-0-1000"},
       {{0, 0, 0, 0, 0, 5}, {18}, "S-1-5-18"},
       {{0, 0, 0, 0, 0, 1}, {0}, "S-1-1-0"},
-      {{0, 0, 0, 0, 0, 5}, {21, 4294967295u, 2147483648u, 1, 500}, "S-1-5-21-4294967295-2147483648-1-500"},
+      {{0, 0, 0, 0, 0, 5},
+       {21, 4294967295u, 2147483648u, 1, 500},
+       "S-1-5-21-4294967295-2147483648-1-500"},
       // The low four bytes are one big-endian number.
       {{0, 0, 0x12, 0x34, 0x56, 0x78}, {1}, "S-1-305419896-1"},
       {{0, 0, 0xff, 0xff, 0xff, 0xff}, {}, "S-1-4294967295"},

@@ -131,8 +131,8 @@ TEST(FindAccountFolder, NamesMatchWithoutRegardToCaseAndOnlyWhole) {
     const char* file;
     bool found;
   } cases[] = {
-      {"hl2.exe", true},      {"HL2.EXE", true},      {"Hl2.eXe", true},
-      {"hl2.exe.bak", false}, {"xhl2.exe", false},    {"hl2.ex", false},
+      {"hl2.exe", true},      {"HL2.EXE", true},     {"Hl2.eXe", true},
+      {"hl2.exe.bak", false}, {"xhl2.exe", false},   {"hl2.ex", false},
       {"hl2exe", false},      {"hl2.exe\\x", false},  // a folder named hl2.exe is not the game
   };
   for (const Case& c : cases) {

@@ -10,7 +10,8 @@ TEST(InstanceObjectName, PathBecomesAUsableObjectName) {
     std::string path;
     std::string name;
   } cases[] = {
-      {"C:\\PROGRAM FILES\\ZARVENT\\QUORVEL.EXE", "Quorvel.Instance.C:/PROGRAM FILES/ZARVENT/QUORVEL.EXE"},
+      {"C:\\PROGRAM FILES\\ZARVENT\\QUORVEL.EXE",
+       "Quorvel.Instance.C:/PROGRAM FILES/ZARVENT/QUORVEL.EXE"},
       {"\\\\SERVER\\SHARE\\Q.EXE", "Quorvel.Instance.//SERVER/SHARE/Q.EXE"},
       {"", "Quorvel.Instance."},
   };

@@ -104,8 +104,8 @@ class SingleInstanceTest : public ::testing::Test {
 
   // A window of the test's own in front, so that bringing the tool forward shows.
   HWND FrontWindow() {
-    HWND window = ::CreateWindowA("STATIC", "in front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  200, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND window = ::CreateWindowA("STATIC", "in front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                                  100, nullptr, nullptr, nullptr, nullptr);
     ::SetForegroundWindow(window);
     Pump();
     return window;
@@ -178,8 +178,8 @@ TEST_F(SingleInstanceTest, CopyInAnotherFolderIsNotStopped) {
 
 // Guards of one made-up program file inside this process, so every step can be watched.
 TEST(SingleInstanceGuard, OnlyALiveAnsweringWindowIsActivated) {
-  const std::string program = "C:\\Quorvel Tests\\" + std::to_string(::GetCurrentProcessId()) +
-                              "\\quorvel.exe";
+  const std::string program =
+      "C:\\Quorvel Tests\\" + std::to_string(::GetCurrentProcessId()) + "\\quorvel.exe";
   {
     SingleInstanceGuard alone(program);
     EXPECT_FALSE(alone.ActivateOther());

@@ -20,8 +20,8 @@ void Log(const std::string& line) {
   const char* path = std::getenv("QUORVEL_GUARD_LOG");
   if (!path || !*path) return;
   quorvel::UniqueHandle file(::CreateFileA(path, FILE_APPEND_DATA,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return;
   std::string text = line + "\n";
   DWORD wrote = 0;
@@ -55,9 +55,9 @@ int main(int argc, char** argv) {
   windowClass.lpszClassName = "QuorvelGuardTool";
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   ::RegisterClassA(&windowClass);
-  HWND window = ::CreateWindowA("QuorvelGuardTool", ("Guard tool " + pid).c_str(),
-                                WS_OVERLAPPEDWINDOW, 100, 100, 320, 200, nullptr, nullptr,
-                                windowClass.hInstance, nullptr);
+  HWND window =
+      ::CreateWindowA("QuorvelGuardTool", ("Guard tool " + pid).c_str(), WS_OVERLAPPEDWINDOW, 100,
+                      100, 320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
   if (!window) return 2;
   guard.SetMainWindow(window);
   guard.OnCommandLine([](const std::string& commandLine) { Log("command line " + commandLine); });
