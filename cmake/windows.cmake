@@ -64,6 +64,23 @@ foreach(dir ${standin_dirs})
   endif()
 endforeach()
 
+# Test tools: small programs that Windows tests start (tests/tools/<name>/*.cpp, *.rc ->
+# <name>.exe beside the test executables); never shipped.
+file(GLOB tool_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/tools/*)
+set(test_tool_targets)
+foreach(dir ${tool_dirs})
+  if(IS_DIRECTORY ${dir})
+    get_filename_component(name ${dir} NAME)
+    file(GLOB tool_src CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.rc)
+    add_executable(testtool_${name} ${tool_src})
+    set_target_properties(testtool_${name} PROPERTIES OUTPUT_NAME ${name}
+      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+    target_include_directories(testtool_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(testtool_${name} PRIVATE quorvel_win)
+    list(APPEND test_tool_targets testtool_${name})
+  endif()
+endforeach()
+
 # Windows tests: one executable per test folder, one CTest test (one Wine start) each.
 file(GLOB test_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir ${test_dirs})
@@ -76,7 +93,7 @@ foreach(dir ${test_dirs})
     target_compile_definitions(win_${name}_tests PRIVATE
       QUORVEL_FIXTURES="Z:${CMAKE_SOURCE_DIR}/tests/fixtures")
     target_link_libraries(win_${name}_tests PRIVATE quorvel_test_support gtest_main)
-    add_dependencies(win_${name}_tests quorvel quorvel_testhost ${standin_targets})
+    add_dependencies(win_${name}_tests quorvel quorvel_testhost ${standin_targets} ${test_tool_targets})
     add_test(NAME win_${name}_tests COMMAND win_${name}_tests)
     set_tests_properties(win_${name}_tests PROPERTIES
       ENVIRONMENT "QUORVEL_WINE_ROOT=${CMAKE_BINARY_DIR}/wine;QUORVEL_BUILD=${CMAKE_BINARY_DIR}"

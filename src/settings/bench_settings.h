@@ -34,9 +34,12 @@ class BenchSettings {
   void LoadLevelsAndRuns();  // "AFLevel", "AALevel", "RunNumber"
   void LoadRemaining();      // "Demo" .. "FastZ"
 
-  // Save-on-change handlers, one per control and moment.
+  // Save-on-change handlers, one per control and moment. The pointer-leaves handlers (and
+  // RunNumberChanged and SaveAtExit) do nothing when the key is missing; the others then
+  // throw AppError "Failed to set data for '<name>'".
   void SlotsPointerLeft();
   void CusResPointerLeft();
+  // Shows the size in CusWidth and CusHeight and stores it; cusresbox is left alone.
   void CustomSizeChosen(const std::string& width, const std::string& height);
   void AFBoxChanged();
   void AABoxChanged();
@@ -44,19 +47,23 @@ class BenchSettings {
   void DemoPointerLeft();
   void HL2LCPointerLeft();
   void NormalHL2PointerLeft();
+  // Shows the chosen file in DemoEdit and stores it (an empty path is not stored).
   void DemoFileChosen(const std::string& path);
+  // The folder dialog's path: a "\" is appended unless it is a drive root; shown in ResEdit.
   void ResultsFolderChosen(const std::string& path);
   void ResEditExited();
   void NoteChanged();
   void HDRChanged();
   void HDRPointerLeft();
-  void HeapsizeChanged();  // runs the heap size check first
+  // Runs the heap size check first: may show the recommended size through
+  // env.ShowMessage and select a smaller item.
+  void HeapsizeChanged();
   void HeapsizePointerLeft();
   void RefreshChanged();
   void RefreshPointerLeft();
   void FastZPointerLeft();
   void UseProxyPointerLeft();
-  void UseProxyClicked();
+  void UseProxyClicked();  // enables the four proxy fields; writes nothing
   void ProxyServerChanged();
   void ProxyPortChanged();
   void ProxyUsernameChanged();

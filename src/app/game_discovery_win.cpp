@@ -1,0 +1,202 @@
+#include "app/game_discovery_win.h"
+
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <vector>
+
+#include "app/discovery.h"
+#include "platform/errors.h"
+#include "platform/handles_win.h"
+#include "platform/registry_win.h"
+#include "platform/text.h"
+#include "settings/steam_game.h"
+
+namespace quorvel {
+
+bool SteamKeyExists() { return reg::KeyExists(HKEY_CURRENT_USER, steam::kSteamKey); }
+
+std::string ReadSteamFolder() {
+  RegKey key = reg::Open(HKEY_CURRENT_USER, steam::kSteamKey);
+  if (!key) return std::string();
+  try {
+    std::optional<std::string> steamExe = reg::ReadString(key.Get(), steam::kSteamExeValue);
+    return steamExe ? SteamFolderFromSteamExe(*steamExe) : std::string();
+  } catch (const AppError&) {
+    // A "SteamExe" that is not text names no program: Steam counts as not found, so the
+    // game search is skipped instead of ending the start-up.
+    return std::string();
+  }
+}
+
+namespace {
+
+// Case-insensitive match of a listed name against "hl2.exe"; plain ASCII is enough
+// for a name made of ASCII letters, digits and a dot.
+bool IsGameProgram(const char* name) {
+  const char* want = steam::kGameProgram;
+  for (; *want; ++name, ++want) {
+    char c = *name;
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != *want) return false;
+  }
+  return *name == '\0';
+}
+
+bool IsDotEntry(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Where a folder really lies, upper-cased with a trailing "\" ("" when it cannot be
+// opened), so that links are compared by what they point to.
+std::string FinalFolder(const std::string& folder) {
+  UniqueHandle handle(::CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) return std::string();
+  std::vector<char> buffer(MAX_PATH + 1);
+  DWORD length = ::GetFinalPathNameByHandleA(handle.Get(), buffer.data(),
+                                             static_cast<DWORD>(buffer.size()), 0);
+  if (length >= buffer.size()) {
+    buffer.resize(length + 1);
+    length = ::GetFinalPathNameByHandleA(handle.Get(), buffer.data(),
+                                         static_cast<DWORD>(buffer.size()), 0);
+  }
+  if (length == 0 || length >= buffer.size()) return std::string();
+  std::string path(buffer.data(), length);
+  if (path.rfind("\\\\?\\", 0) == 0) path.erase(0, 4);
+  return text::WithBackslash(text::Upper(path));
+}
+
+// The depth-first walk. One FindFirstFileA listing per folder: files are checked while
+// the folder is listed, its subfolders are remembered and visited once the listing is
+// closed, so no search handle stays open during the descent. The path text and the
+// per-level name lists are reused buffers; a listed file costs a name comparison only.
+class GameSearch {
+ public:
+  std::string Run(const std::string& steamFolder) {
+    path_ = text::WithBackslash(steamFolder);
+    std::string root = FinalFolder(path_);
+    walkedRoots_.push_back(root.empty() ? text::Upper(path_) : root);
+    Walk(0);
+    return match_;
+  }
+
+ private:
+  void Walk(size_t depth) {
+    const size_t length = path_.size();
+    // The "A" functions take at most MAX_PATH characters; deeper folders cannot be
+    // listed, and this also bounds the depth of the walk.
+    if (length + 2 > MAX_PATH) return;
+    path_.push_back('*');
+    WIN32_FIND_DATAA entry;
+    FindHandle find(::FindFirstFileA(path_.c_str(), &entry));
+    path_.pop_back();
+    if (!find) return;
+    if (subfolders_.size() <= depth) subfolders_.resize(depth + 1);
+    std::string& names = subfolders_[depth];
+    names.clear();
+    do {
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (IsDotEntry(entry.cFileName)) continue;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !EnterLink(entry.cFileName))
+          continue;
+        names.append(entry.cFileName);
+        names.push_back('\0');
+      } else if (IsGameProgram(entry.cFileName)) {
+        match_.assign(path_);
+      }
+    } while (::FindNextFileA(find.Get(), &entry));
+    find.Reset();
+
+    // subfolders_ is a deque: deeper levels added below keep this level's list in place.
+    for (size_t at = 0; at < names.size();) {
+      size_t nameLength = std::strlen(names.data() + at);
+      path_.resize(length);
+      path_.append(names, at, nameLength);
+      path_.push_back('\\');
+      Walk(depth + 1);
+      at += nameLength + 1;
+    }
+    path_.resize(length);
+  }
+
+  // A junction or symbolic link is followed once, to a place outside everything walked
+  // so far; one that leads back into the tree (a loop) or to a place already walked is
+  // skipped.
+  bool EnterLink(const char* name) {
+    std::string target = FinalFolder(path_ + name);
+    if (target.empty()) return false;
+    for (const std::string& walked : walkedRoots_)
+      if (target.compare(0, walked.size(), walked) == 0) return false;
+    walkedRoots_.push_back(std::move(target));
+    return true;
+  }
+
+  std::string path_;
+  std::string match_;
+  std::deque<std::string> subfolders_;
+  std::vector<std::string> walkedRoots_;
+};
+
+}  // namespace
+
+std::string FindAccountFolder(const std::string& steamFolder) {
+  if (steamFolder.empty()) return std::string();
+  std::string matchFolder = GameSearch().Run(steamFolder);
+  return matchFolder.empty() ? std::string() : AccountFolderFromMatch(matchFolder);
+}
+
+std::string CurrentUserSid() {
+  HANDLE rawToken = nullptr;
+  if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &rawToken)) {
+    if (::GetLastError() != ERROR_NO_TOKEN) return std::string();
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &rawToken)) return std::string();
+  }
+  UniqueHandle token(rawToken);
+  DWORD size = 0;
+  ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+  if (size < sizeof(TOKEN_USER)) return std::string();
+  // TOKEN_USER holds pointers: keep the buffer aligned for them.
+  std::vector<std::uint64_t> buffer((size + sizeof(std::uint64_t) - 1) / sizeof(std::uint64_t));
+  if (!::GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
+    return std::string();
+  PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+  if (!sid || !::IsValidSid(sid)) return std::string();
+  const SID_IDENTIFIER_AUTHORITY* authority = ::GetSidIdentifierAuthority(sid);
+  std::uint8_t bytes[6];
+  std::memcpy(bytes, authority->Value, sizeof(bytes));
+  std::vector<std::uint32_t> subAuthorities;
+  const UCHAR count = *::GetSidSubAuthorityCount(sid);
+  for (UCHAR i = 0; i < count; ++i) subAuthorities.push_back(*::GetSidSubAuthority(sid, i));
+  return FormatSid(bytes, subAuthorities);
+}
+
+std::string ReadFileVersion(const std::string& programPath) {
+  DWORD ignored = 0;
+  DWORD size = ::GetFileVersionInfoSizeA(programPath.c_str(), &ignored);
+  if (size == 0) return std::string();
+  std::vector<char> info(size);
+  if (!::GetFileVersionInfoA(programPath.c_str(), 0, size, info.data())) return std::string();
+
+  struct Translation {
+    WORD language;
+    WORD codePage;
+  };
+  void* table = nullptr;
+  UINT tableSize = 0;
+  if (!::VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &table, &tableSize) ||
+      tableSize < sizeof(Translation))
+    return std::string();
+  const Translation* first = static_cast<const Translation*>(table);
+  std::string query =
+      text::Format("\\StringFileInfo\\%04x%04x\\FileVersion", first->language, first->codePage);
+  void* value = nullptr;
+  UINT valueLength = 0;
+  if (!::VerQueryValueA(info.data(), query.c_str(), &value, &valueLength) || !value)
+    return std::string();
+  const char* chars = static_cast<const char*>(value);
+  return std::string(chars, strnlen(chars, valueLength));
+}
+
+}  // namespace quorvel

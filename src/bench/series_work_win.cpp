@@ -1,0 +1,103 @@
+#include "bench/series_work_win.h"
+
+#include <utility>
+
+#include "bench/demos_win.h"
+#include "bench/game_config.h"
+#include "bench/game_config_win.h"
+#include "bench/report_writer.h"
+#include "bench/report_writer_win.h"
+#include "bench/result_reader.h"
+#include "bench/result_reader_win.h"
+#include "platform/errors.h"
+#include "platform/files_win.h"
+#include "platform/text.h"
+
+namespace quorvel::bench {
+
+namespace {
+steam::Game GameOf(bool lostCoast) {
+  return lostCoast ? steam::Game::LostCoast : steam::Game::HalfLife2;
+}
+}  // namespace
+
+SeriesWork::SeriesWork(const GamePaths& paths, SettingsControls& controls,
+                       std::function<void(steam::Game)> setAsideAutoexec, HWND owner)
+    : paths_(paths),
+      controls_(controls),
+      setAsideAutoexec_(std::move(setAsideAutoexec)),
+      owner_(owner) {}
+
+void SeriesWork::DeleteLeftoverResult(bool lostCoastOfLastSeries) {
+  files::DeleteQuietly(paths_.GameFolder(GameOf(lostCoastOfLastSeries)) + steam::kResultFile);
+}
+
+std::optional<std::string> SeriesWork::RefusalReason(const SeriesSelection& selection) {
+  DemoChoice choice{selection.DemoItem, controls_.Text(Control::DemoEdit), selection.Hl2LcTicked};
+  std::string problem = CheckDemoChoice(choice);
+  if (problem.empty()) return std::nullopt;
+  return problem;
+}
+
+void SeriesWork::MakeStamps() {
+  BeginSeries(series_);
+  StampSeries(series_);
+}
+
+PreparedGame SeriesWork::PrepareGame(bool lostCoast) {
+  steam::Game game = GameOf(lostCoast);
+  series_.LostCoast = lostCoast;
+  if (setAsideAutoexec_) setAsideAutoexec_(game);
+  InstallDemo(series_, paths_, DemoChoiceFrom(controls_), game, owner_);
+  WriteRunRegistry(paths_, game, controls_.Selected(Control::AFBox),
+                   controls_.Selected(Control::AABox));
+  WriteDetailRegistry(paths_, game, controls_.Selected(Control::HDRBox));
+  series_.DetailName = kDetailName;
+  WriteAutoexec(paths_, game);
+  BuildLaunchOptions(series_, controls_.Selected(Control::RefreshBox),
+                     controls_.Selected(Control::HeapsizeBox),
+                     controls_.Checked(Control::FastZBox));
+  return PreparedGame{series_.DemoName, series_.FastZOption, series_.RefreshOption,
+                      series_.HeapOption};
+}
+
+void SeriesWork::WriteReportHead(const SystemInfoSnapshot& info) {
+  bench::WriteReportHead(series_, info, controls_.Text(Control::NoteEdit));
+}
+
+std::optional<std::string> SeriesWork::ReadRunScore(bool lostCoast) {
+  series_.LostCoast = lostCoast;
+  if (!ResultExists(paths_, GameOf(lostCoast))) return std::nullopt;
+  CopyResultFile(paths_, GameOf(lostCoast), owner_);
+  if (!bench::ReadRunScore(series_, paths_)) return std::nullopt;
+  return series_.ScoreText;
+}
+
+void SeriesWork::AppendSlotHeading(const std::string& runKey) {
+  series_.CurrentKey = runKey;
+  series_.HeadingWritten = false;
+  bench::AppendSlotHeading(series_, SlotBlockSettingsFrom(controls_));
+}
+
+void SeriesWork::AppendScoreLines(int runsDone, int runsWanted) {
+  series_.RunsDone = runsDone;
+  series_.RunsWanted = runsWanted;
+  if (runsWanted > 1) ScoreRun(series_);
+  bench::AppendScoreLines(series_);
+}
+
+void SeriesWork::DeleteResultFiles() { bench::DeleteResultFiles(paths_); }
+
+bool SeriesWork::FinishReport(bool scored) {
+  // The sequencer counts the runs that scored; a series it counts as unscored saves nothing.
+  if (!scored) series_.SeriesScored = false;
+  // A folder typed without its closing backslash still means that folder.
+  std::string folder = text::WithBackslash(controls_.Text(Control::ResEdit));
+  std::string failure = bench::FinishReport(series_, folder);
+  if (!failure.empty()) throw AppError(failure);
+  return !series_.ReportPath.empty();
+}
+
+void SeriesWork::OpenReport() { bench::OpenReport(series_, owner_); }
+
+}  // namespace quorvel::bench

@@ -1,0 +1,138 @@
+#pragma once
+// Helpers of the start-up tests: folder trees on the build tree's drive, Unix commands for
+// what Win32 cannot make under Wine (symbolic links, very deep paths), and programs beside
+// the test executable.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/files_win.h"
+#include "platform/handles_win.h"
+
+namespace quorvel::testing {
+
+// The Windows form (Z: drive) of a Unix path.
+inline std::string WindowsPath(const std::string& unixPath) {
+  std::string out = "Z:" + unixPath;
+  for (char& c : out)
+    if (c == '/') c = '\\';
+  return out;
+}
+
+// Starts a program and waits for its end; its exit code, or -1 when it could not be started
+// or did not end within `timeoutMs` (it is then killed).
+inline int RunAndWait(const std::string& program, const std::string& commandLine,
+                      DWORD timeoutMs = 30000) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  std::string line = commandLine;
+  if (!::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+    return -1;
+  UniqueHandle process(info.hProcess);
+  UniqueHandle thread(info.hThread);
+  if (::WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process.Get(), 99);
+    ::WaitForSingleObject(process.Get(), 5000);
+    return -1;
+  }
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.Get(), &code);
+  return static_cast<int>(code);
+}
+
+// Runs a Unix command (Wine starts Unix programs too, but hands back no handle to wait on:
+// the shell leaves the exit status in a marker file that is polled for). Arguments must not
+// hold quotes.
+inline void RunUnix(const std::vector<std::string>& argv) {
+  static int runs = 0;
+  const char* build = std::getenv("QUORVEL_BUILD");
+  const std::string marker = std::string(build && *build ? build : "/tmp") + "/unix_run_" +
+                             std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++runs);
+  std::string command;
+  for (const std::string& arg : argv) command += "'" + arg + "' ";
+  command += "; echo $? > " + marker + ".tmp; mv " + marker + ".tmp " + marker;
+  std::string line = "/bin/sh -c \"" + command + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  ASSERT_TRUE(::CreateProcessA(WindowsPath("/bin/sh").c_str(), line.data(), nullptr, nullptr, FALSE,
+                               0, nullptr, nullptr, &startup, &info))
+      << line;
+  UniqueHandle process(info.hProcess);
+  UniqueHandle thread(info.hThread);
+  std::optional<std::string> status;
+  for (int i = 0; i < 600 && !status; ++i) {
+    status = files::ReadAll(WindowsPath(marker));
+    if (!status) ::Sleep(50);
+  }
+  ASSERT_TRUE(status) << "no end of " << line;
+  ::DeleteFileA(WindowsPath(marker).c_str());
+  ASSERT_EQ(*status, "0\n") << line;
+}
+
+// A folder tree of its own below the build tree, removed at the end of the test. Paths
+// given to its functions are relative, with "\" separators.
+class Tree {
+ public:
+  explicit Tree(const std::string& name) {
+    const char* build = std::getenv("QUORVEL_BUILD");
+    std::string base = build && *build ? build : "/tmp";
+    unixRoot_ = base + "/test_trees/" + name + "_" + std::to_string(::GetCurrentProcessId());
+    RunUnix({"/bin/rm", "-rf", unixRoot_});
+    root_ = WindowsPath(unixRoot_) + "\\";
+    files::ForceDirectories(root_);
+  }
+  ~Tree() { RunUnix({"/bin/rm", "-rf", unixRoot_}); }
+  Tree(const Tree&) = delete;
+  Tree& operator=(const Tree&) = delete;
+
+  // The tree's folder, ending with "\".
+  const std::string& Root() const { return root_; }
+  std::string Unix(const std::string& relative) const {
+    std::string out = unixRoot_ + "/" + relative;
+    for (char& c : out)
+      if (c == '\\') c = '/';
+    return out;
+  }
+
+  void Folder(const std::string& relative) const {
+    ASSERT_TRUE(files::ForceDirectories(root_ + relative)) << relative;
+  }
+  // An empty file, with the folders above it.
+  void File(const std::string& relative) const {
+    size_t cut = relative.find_last_of('\\');
+    if (cut != std::string::npos) Folder(relative.substr(0, cut));
+    ASSERT_TRUE(files::WriteAll(root_ + relative, "")) << relative;
+  }
+  // A symbolic link named `relative` to `target` (as Unix sees it).
+  void Link(const std::string& relative, const std::string& target) const {
+    RunUnix({"/bin/ln", "-s", target, Unix(relative)});
+  }
+  // The names of a folder's subfolders in the order the file system lists them.
+  std::vector<std::string> Listed(const std::string& relative) const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    FindHandle find(::FindFirstFileA((root_ + relative + "\\*").c_str(), &entry));
+    if (!find) return names;
+    do {
+      std::string name = entry.cFileName;
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+        names.push_back(name);
+    } while (::FindNextFileA(find.Get(), &entry));
+    return names;
+  }
+
+ private:
+  std::string unixRoot_;
+  std::string root_;
+};
+
+// A built program beside the test executable.
+inline std::string BesideTests(const std::string& name) { return files::ProgramFolder() + name; }
+
+}  // namespace quorvel::testing

@@ -1,0 +1,333 @@
+#include "app/game_discovery_win.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app_test_support_win.h"
+#include "platform/handles_win.h"
+#include "platform/registry_win.h"
+#include "platform/win.h"
+// After win.h, which it needs.
+#include <sddl.h>
+#include "settings/game_paths.h"
+
+namespace quorvel {
+namespace {
+
+using testing::BesideTests;
+using testing::Tree;
+
+// Steam's key is recreated by each test and removed afterwards.
+class SteamKeyTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
+  void TearDown() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
+  RegKey CreateKey() {
+    HKEY key = nullptr;
+    EXPECT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                &key, nullptr),
+              ERROR_SUCCESS);
+    return RegKey(key);
+  }
+  static constexpr const char* kKey = "Software\\Valve\\Steam";
+};
+
+TEST_F(SteamKeyTest, MissingKeyOrValueGivesNoSteamFolder) {
+  EXPECT_FALSE(SteamKeyExists());
+  EXPECT_EQ(ReadSteamFolder(), "");
+  RegKey key = CreateKey();
+  EXPECT_TRUE(SteamKeyExists());
+  EXPECT_EQ(ReadSteamFolder(), "");
+}
+
+TEST_F(SteamKeyTest, SteamExeOfEveryTypeAndLength) {
+  const std::string longFolder = "c:/" + std::string(40000, 'p') + "/";
+  struct Case {
+    const char* what;
+    DWORD type;
+    std::string data;
+    std::string folder;
+  } cases[] = {
+      {"usual", REG_SZ, std::string("c:/program files/steam/steam.exe\0", 33),
+       "c:\\program files\\steam\\"},
+      {"other name", REG_SZ, std::string("D:/Steam/Steam2.exe\0", 20), "D:\\Steam\\S"},
+      {"expandable", REG_EXPAND_SZ, std::string("e:/steam/steam.exe\0", 19), "e:\\steam\\"},
+      {"unterminated", REG_SZ, "f:/s/steam.exe", "f:\\s\\"},
+      {"empty", REG_SZ, std::string("\0", 1), ""},
+      {"short", REG_SZ, std::string("ab\0", 3), ""},
+      {"long", REG_SZ, longFolder + "steam.exe" + '\0', "c:\\" + std::string(40000, 'p') + "\\"},
+      // Values that are not text name no program: no Steam folder, and no error either.
+      {"number", REG_DWORD, std::string("\x01\x02\x03\x04", 4), ""},
+      {"binary", REG_BINARY, "c:/program files/steam/steam.exe", ""},
+      {"list", REG_MULTI_SZ, std::string("c:/steam/steam.exe\0\0", 20), ""},
+      {"nothing", REG_NONE, "", ""},
+  };
+  RegKey key = CreateKey();
+  for (const Case& c : cases) {
+    ASSERT_EQ(::RegSetValueExA(key.Get(), "SteamExe", 0, c.type,
+                               reinterpret_cast<const BYTE*>(c.data.data()),
+                               static_cast<DWORD>(c.data.size())),
+              ERROR_SUCCESS)
+        << c.what;
+    EXPECT_EQ(ReadSteamFolder(), c.folder) << c.what;
+  }
+}
+
+// The account folder found for a tree; "" when none. A search that does not end within
+// two minutes is a hang: it is reported and the test program ends, since the search cannot
+// be stopped.
+std::string Found(const Tree& tree, const std::string& steam = "Steam\\") {
+  std::packaged_task<std::string()> task([&] { return FindAccountFolder(tree.Root() + steam); });
+  std::future<std::string> result = task.get_future();
+  std::thread worker(std::move(task));
+  if (result.wait_for(std::chrono::minutes(2)) != std::future_status::ready) {
+    ADD_FAILURE() << "the search of " << tree.Root() << steam << " does not end";
+    std::_Exit(1);
+  }
+  worker.join();
+  return result.get();
+}
+
+// The one of `names` that `listed` holds last.
+std::string LastListed(const std::vector<std::string>& listed,
+                       const std::vector<std::string>& names) {
+  std::string last;
+  for (const std::string& name : listed)
+    if (std::find(names.begin(), names.end(), name) != names.end()) last = name;
+  return last;
+}
+
+TEST(FindAccountFolder, TwoAccountsTheOneVisitedLastWins) {
+  Tree tree("two_accounts");
+  tree.File("Steam\\SteamApps\\alice\\half-life 2\\hl2.exe");
+  tree.File("Steam\\SteamApps\\bob\\half-life 2\\hl2.exe");
+  tree.File("Steam\\SteamApps\\bob\\half-life 2\\hl2\\cfg\\config.cfg");
+  tree.File("Steam\\steam.exe");
+  std::vector<std::string> accounts = tree.Listed("Steam\\SteamApps");
+  ASSERT_EQ(accounts.size(), 2u);
+  EXPECT_EQ(Found(tree), tree.Root() + "Steam\\SteamApps\\" + accounts.back() + "\\");
+}
+
+TEST(FindAccountFolder, LostCoastAloneStillGivesTheAccount) {
+  Tree tree("lostcoast_only");
+  tree.File("Steam\\SteamApps\\player\\half-life 2 lostcoast\\hl2.exe");
+  tree.Folder("Steam\\SteamApps\\player\\half-life 2 lostcoast\\lostcoast\\cfg");
+  const std::string account = tree.Root() + "Steam\\SteamApps\\player\\";
+  ASSERT_EQ(Found(tree), account);
+  GamePaths paths = DeriveGamePaths("", tree.Root() + "Steam\\", Found(tree), "");
+  EXPECT_EQ(paths.Hl2CfgFolder, account + "half-life 2\\hl2\\cfg\\");
+  EXPECT_EQ(paths.LostCoastCfgFolder, account + "half-life 2 lostcoast\\lostcoast\\cfg\\");
+}
+
+TEST(FindAccountFolder, NamesMatchWithoutRegardToCaseAndOnlyWhole) {
+  struct Case {
+    const char* file;
+    bool found;
+  } cases[] = {
+      {"hl2.exe", true},      {"HL2.EXE", true},     {"Hl2.eXe", true},
+      {"hl2.exe.bak", false}, {"xhl2.exe", false},   {"hl2.ex", false},
+      {"hl2exe", false},      {"hl2.exe\\x", false},  // a folder named hl2.exe is not the game
+  };
+  for (const Case& c : cases) {
+    Tree tree("names");
+    tree.File(std::string("Steam\\SteamApps\\player\\half-life 2\\") + c.file);
+    EXPECT_EQ(Found(tree), c.found ? tree.Root() + "Steam\\SteamApps\\player\\" : "") << c.file;
+  }
+}
+
+TEST(FindAccountFolder, HiddenSystemAndReadOnlyEntriesAreSearched) {
+  Tree tree("attributes");
+  tree.File("Steam\\SteamApps\\player\\half-life 2\\hl2.exe");
+  const std::string account = tree.Root() + "Steam\\SteamApps\\player\\";
+  const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+  ASSERT_TRUE(::SetFileAttributesA((account + "half-life 2\\hl2.exe").c_str(), hidden));
+  ASSERT_TRUE(::SetFileAttributesA((account + "half-life 2").c_str(), hidden));
+  ASSERT_TRUE(::SetFileAttributesA(account.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(Found(tree), account);
+  ::SetFileAttributesA((account + "half-life 2\\hl2.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(FindAccountFolder, FilesBeforeSubfoldersAndDepthFirst) {
+  // A folder's own hl2.exe comes before those of its subfolders.
+  {
+    Tree tree("files_first");
+    tree.File("Steam\\a\\half-life 2\\hl2.exe");
+    tree.File("Steam\\a\\half-life 2\\sub\\inner\\hl2.exe");
+    EXPECT_EQ(Found(tree), tree.Root() + "Steam\\a\\half-life 2\\sub\\");
+  }
+  // A subfolder is searched to its end before its next sibling: the deep match under the
+  // folder listed first comes before the shallow one under the folder listed second.
+  {
+    Tree tree("depth_first");
+    tree.Folder("Steam\\one");
+    tree.Folder("Steam\\two");
+    std::vector<std::string> listed = tree.Listed("Steam");
+    ASSERT_EQ(listed.size(), 2u);
+    tree.File("Steam\\" + listed[0] + "\\x\\y\\z\\hl2.exe");
+    tree.File("Steam\\" + listed[1] + "\\hl2.exe");
+    EXPECT_EQ(Found(tree), tree.Root() + "Steam\\");
+  }
+}
+
+TEST(FindAccountFolder, NothingToFind) {
+  Tree tree("nothing");
+  tree.File("Steam\\steam.exe");
+  tree.File("Steam\\SteamApps\\player\\half-life 2\\hl2\\gameinfo.txt");
+  tree.File("Elsewhere\\player\\half-life 2\\hl2.exe");
+  tree.File("Steam.txt");
+  struct Case {
+    const char* what;
+    std::string steamFolder;
+  } cases[] = {
+      {"no game in the Steam folder", tree.Root() + "Steam\\"},
+      {"no Steam folder", ""},
+      {"Steam folder missing", tree.Root() + "Gone\\"},
+      {"Steam folder is a file", tree.Root() + "Steam.txt\\"},
+      {"Steam folder far too long", tree.Root() + std::string(70000, 'x') + "\\"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FindAccountFolder(c.steamFolder), "") << c.what;
+}
+
+TEST(FindAccountFolder, SteamFolderWithoutBackslashIsAFolderOfItsOwn) {
+  // "D:/Steam/Steam2.exe" leaves "D:\Steam\S": the folder S, not the names starting with S.
+  Tree tree("short_name");
+  tree.File("Steam\\SteamApps\\player\\half-life 2\\hl2.exe");
+  EXPECT_EQ(FindAccountFolder(tree.Root() + "Steam\\S"), "");
+  tree.File("Steam\\S\\player\\half-life 2\\hl2.exe");
+  EXPECT_EQ(FindAccountFolder(tree.Root() + "Steam\\S"), tree.Root() + "Steam\\S\\player\\");
+}
+
+TEST(FindAccountFolder, LinkLoopsEndAndLinksOutAreFollowedOnce) {
+  Tree tree("loops");
+  tree.File("Steam\\SteamApps\\player\\half-life 2\\hl2.exe");
+  // Under Wine these show up as folders; a walk that follows them blindly never ends.
+  tree.Link("Steam\\SteamApps\\player\\up", "..");
+  tree.Link("Steam\\SteamApps\\player\\half-life 2\\top", tree.Unix("Steam"));
+  tree.Link("Steam\\SteamApps\\again", "../SteamApps");
+  tree.Link("Steam\\SteamApps\\self", ".");
+  EXPECT_EQ(Found(tree), tree.Root() + "Steam\\SteamApps\\player\\");
+  // A library moved elsewhere and linked in twice is searched once, through the link
+  // listed first; its link back into the Steam folder is not followed.
+  tree.File("Library\\moved\\half-life 2\\hl2.exe");
+  tree.Link("Library\\moved\\back", tree.Unix("Steam"));
+  tree.Link("Steam\\zlibrary", tree.Unix("Library"));
+  tree.Link("Steam\\zsecond", tree.Unix("Library"));
+  const std::vector<std::string> listed = tree.Listed("Steam");
+  std::string followed;
+  for (const std::string& name : listed)
+    if (followed.empty() && (name == "zlibrary" || name == "zsecond")) followed = name;
+  const std::string last = LastListed(listed, {"SteamApps", followed});
+  EXPECT_EQ(Found(tree), last == "SteamApps" ? tree.Root() + "Steam\\SteamApps\\player\\"
+                                             : tree.Root() + "Steam\\" + followed + "\\moved\\");
+}
+
+TEST(FindAccountFolder, ManyLinksBackDoNotMultiplyTheWalk) {
+  // Every folder of a chain links back to the Steam folder twice: followed blindly this is
+  // 2^depth walks of the tree.
+  Tree tree("fan_out");
+  std::string chain = "Steam";
+  for (int i = 0; i < 12; ++i) {
+    chain += "\\d" + std::to_string(i);
+    tree.Folder(chain);
+    tree.Link(chain + "\\l1", tree.Unix("Steam"));
+    tree.Link(chain + "\\l2", tree.Unix("Steam"));
+  }
+  tree.File(chain + "\\half-life 2\\hl2.exe");
+  EXPECT_EQ(Found(tree), tree.Root() + chain + "\\");
+}
+
+TEST(FindAccountFolder, FoldersBeyondTheLongestPathAreNotReached) {
+  Tree tree("deep");
+  // 300+ characters of folders, made on the Unix side: Win32's "A" calls cannot.
+  std::string deep = "Steam";
+  std::string shallowAccount;
+  for (int i = 0; i < 30; ++i) {
+    deep += "\\level" + std::to_string(1000 + i);
+    if (i == 5) shallowAccount = deep;
+  }
+  testing::RunUnix({"/bin/mkdir", "-p", tree.Unix(deep + "\\half-life 2")});
+  testing::RunUnix({"/bin/touch", tree.Unix(deep + "\\half-life 2\\hl2.exe")});
+  testing::RunUnix({"/bin/mkdir", "-p", tree.Unix(shallowAccount + "\\half-life 2")});
+  testing::RunUnix({"/bin/touch", tree.Unix(shallowAccount + "\\half-life 2\\hl2.exe")});
+  ASSERT_GT((tree.Root() + deep).size(), static_cast<size_t>(MAX_PATH));
+  EXPECT_EQ(Found(tree), tree.Root() + shallowAccount + "\\");
+}
+
+TEST(FindAccountFolder, FoldersThatCannotBeListedAreSkipped) {
+  Tree tree("unreadable");
+  // A folder whose name has no single-byte form is listed with "?" in its name and cannot
+  // be opened by that name; the search goes on behind it.
+  const std::wstring root(tree.Root().begin(), tree.Root().end());
+  ASSERT_TRUE(::CreateDirectoryW((root + L"Steam").c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW((root + L"Steam\\\x65e5\x672c").c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW((root + L"Steam\\\x65e5\x672c\\half-life 2").c_str(), nullptr));
+  UniqueHandle game(::CreateFileW((root + L"Steam\\\x65e5\x672c\\half-life 2\\hl2.exe").c_str(),
+                                  GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  ASSERT_TRUE(game);
+  game.Reset();
+  EXPECT_EQ(Found(tree), "");
+  tree.File("Steam\\zz\\player\\half-life 2\\hl2.exe");
+  tree.File("Steam\\aa\\player\\half-life 2\\hl2.exe");
+  const std::vector<std::string> listed = tree.Listed("Steam");
+  ASSERT_EQ(listed.size(), 3u);
+  EXPECT_EQ(Found(tree), tree.Root() + "Steam\\" + LastListed(listed, {"zz", "aa"}) + "\\player\\");
+}
+
+TEST(CurrentUserSid, IsTheTokenUserWithOrWithoutAThreadToken) {
+  HANDLE raw = nullptr;
+  ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw));
+  UniqueHandle token(raw);
+  char buffer[256];
+  DWORD size = sizeof(buffer);
+  ASSERT_TRUE(::GetTokenInformation(token.Get(), TokenUser, buffer, size, &size));
+  char* expected = nullptr;
+  ASSERT_TRUE(::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &expected));
+  const std::string processSid = expected;
+  ::LocalFree(expected);
+
+  const std::string sid = CurrentUserSid();
+  EXPECT_EQ(sid, processSid);
+  EXPECT_EQ(sid.rfind("S-1-5-21-", 0), 0u) << sid;
+  // The game's settings live below HKEY_USERS under this name.
+  EXPECT_TRUE(reg::KeyExists(HKEY_USERS, sid + "\\Software"));
+
+  ASSERT_TRUE(::ImpersonateSelf(SecurityImpersonation));
+  HANDLE threadToken = nullptr;
+  const bool hasThreadToken =
+      ::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &threadToken);
+  UniqueHandle owned(threadToken);
+  const std::string impersonated = CurrentUserSid();
+  ::RevertToSelf();
+  EXPECT_TRUE(hasThreadToken);
+  EXPECT_EQ(impersonated, processSid);
+}
+
+TEST(ReadFileVersion, TheVersionStringOfTheTranslationTablesLanguage) {
+  Tree tree("versions");
+  tree.File("notes.txt");
+  ASSERT_TRUE(files::WriteAll(tree.Root() + "fake.exe", "MZ this is not a program"));
+  struct Case {
+    std::string path;
+    const char* version;
+  } cases[] = {
+      {BesideTests("quorvel.exe"), "2.3.0.0"},
+      // German table entry, English decoy block: the table decides.
+      {BesideTests("guard_tool.exe"), "9.8.7.6"},
+      {files::ProgramPath(), ""},  // no version resource
+      {tree.Root() + "notes.txt", ""},
+      {tree.Root() + "fake.exe", ""},
+      {tree.Root() + "missing.exe", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadFileVersion(c.path), c.version) << c.path;
+}
+
+}  // namespace
+}  // namespace quorvel
