@@ -19,6 +19,7 @@
 
 #include "platform/handles_win.h"
 #include "settings/bench_settings.h"
+#include "settings/game_backup_win.h"
 #include "settings/game_paths.h"
 #include "settings/settings_controls.h"
 #include "settings/settings_store.h"
@@ -93,6 +94,8 @@ class MainWindow : public SettingsControls {
   std::function<void()> Activated;              // the window became active (news check)
   std::function<void()> RestoreRegistryAtExit;  // exit button, after SaveAtExit
   std::function<void()> RestoreScriptAtClose;   // system close, first step of the query
+  // Whether a series has set the game's script aside and it is not back yet.
+  AutoexecRestorePending AutoexecPending;
   // Ends the program; by default posts the quit message to the message loop.
   std::function<void()> EndProgram;
 
