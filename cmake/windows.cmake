@@ -7,23 +7,39 @@ add_library(quorvel_win STATIC ${win_src})
 target_include_directories(quorvel_win PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(quorvel_win PRIVATE ${win_warnings})
 target_link_libraries(quorvel_win PUBLIC quorvel_core
-  comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32 version wininet gdi32 user32 msimg32)
+  comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32 version wininet gdi32 user32 msimg32
+  uxtheme)
 target_link_options(quorvel_win PUBLIC ${win_link})
 
 # The program's resources: version "2.3.0.0", manifest, pictures.
 set(program_rc ${CMAKE_SOURCE_DIR}/res/quorvel.rc)
 file(GLOB res_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
-set_source_files_properties(${program_rc} PROPERTIES OBJECT_DEPENDS "${res_files}")
+# The pictures are drawn at build time (Python standard library only) into the build tree,
+# where the resource compiler finds them.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(picture_dir ${CMAKE_BINARY_DIR}/pictures)
+set(picture_script ${CMAKE_SOURCE_DIR}/src/ui/make_pictures.py)
+add_custom_command(OUTPUT ${picture_dir}/pictures.stamp
+  COMMAND ${Python3_EXECUTABLE} ${picture_script} ${picture_dir}
+  COMMAND ${CMAKE_COMMAND} -E touch ${picture_dir}/pictures.stamp
+  DEPENDS ${picture_script}
+  COMMENT "Drawing the program's pictures")
+add_custom_target(quorvel_pictures DEPENDS ${picture_dir}/pictures.stamp)
+set_source_files_properties(${program_rc} PROPERTIES
+  OBJECT_DEPENDS "${res_files};${picture_dir}/pictures.stamp"
+  INCLUDE_DIRECTORIES "${picture_dir}")
 
 # The shipped program.
 add_executable(quorvel WIN32 src/app/main_win.cpp ${program_rc})
 target_link_libraries(quorvel PRIVATE quorvel_win)
+add_dependencies(quorvel quorvel_pictures)
 
 # The same program with the test seams (scripted dialogs, display modes, waits) for the
 # end-to-end and window tests; never shipped.
 file(GLOB testhost_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/testhost/*_win.cpp)
 add_executable(quorvel_testhost WIN32 ${testhost_src} ${program_rc})
 target_link_libraries(quorvel_testhost PRIVATE quorvel_test_support)
+add_dependencies(quorvel_testhost quorvel_pictures)
 
 # Shared test support for Windows tests.
 file(GLOB test_support_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_win.cpp)
@@ -73,7 +89,9 @@ foreach(dir ${test_dirs})
   file(GLOB wintest_src CONFIGURE_DEPENDS ${dir}/*_wintest.cpp)
   if(wintest_src)
     get_filename_component(name ${dir} NAME)
-    add_executable(win_${name}_tests ${wintest_src})
+    # With the program's resources, so window tests find its pictures and manifest.
+    add_executable(win_${name}_tests ${wintest_src} ${program_rc})
+    add_dependencies(win_${name}_tests quorvel_pictures)
     target_compile_definitions(win_${name}_tests PRIVATE
       QUORVEL_FIXTURES="Z:${CMAKE_SOURCE_DIR}/tests/fixtures")
     target_link_libraries(win_${name}_tests PRIVATE quorvel_test_support gtest_main)

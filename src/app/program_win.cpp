@@ -1,16 +1,44 @@
 #include "app/program_win.h"
 
+#include <ole2.h>
+
+#include "app/single_instance_win.h"
+#include "app/startup_win.h"
+#include "platform/error_reporter_win.h"
+#include "platform/files_win.h"
+#include "ui/main_window_win.h"
+#include "ui/picker_window_win.h"
+
 namespace quorvel {
 
 int RunProgram(HINSTANCE instance) {
-  (void)instance;
-  MSG msg;
-  ::MessageBoxA(nullptr, "Quorvel", "Zarvent Half-Life 2 benchmark", MB_OK);
+  // Only one instance per program file: a second start wakes the first and leaves.
+  SingleInstanceGuard guard(files::ProgramPath());
+  if (guard.ActivateOther()) return 0;
+  ::OleInitialize(nullptr);  // the folder dialog needs it
+
+  MainWindow main(instance);
+  TForm3 picker(instance, main);
+  try {
+    main.Create();
+    guard.SetMainWindow(main.Handle());
+    RunStartup(main, ProgramStartupOptions());
+    picker.Create();
+    main.AttachPicker(&picker);
+  } catch (const std::exception& e) {
+    ReportError(main.Handle(), "Application", &e);
+    if (!main.Handle()) return 1;
+  }
+  main.Show();
+
+  MSG msg = {};
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (main.Handle() && ::IsDialogMessageA(main.Handle(), &msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
-  return 0;
+  ::OleUninitialize();
+  return static_cast<int>(msg.wParam);
 }
 
 }  // namespace quorvel
