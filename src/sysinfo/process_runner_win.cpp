@@ -70,8 +70,8 @@ void WaiterMain(std::shared_ptr<detail::RunnerWatch> watch) {
       std::lock_guard<std::mutex> guard(watch->lock);
       if (watch->detached) return;
       watch->exitCode = code;
-      if (::PostMessageA(watch->window, ProcessRunner::kEndMessage,
-                         static_cast<WPARAM>(watch->id), 0))
+      if (::PostMessageA(watch->window, ProcessRunner::kEndMessage, static_cast<WPARAM>(watch->id),
+                         0))
         return;
     }
     // The queue is full; try again once the user-interface thread has drained some of it.
@@ -118,11 +118,11 @@ void ProcessRunner::Run() {
   std::string folder = text::Trim(CurrentDirectory);
   std::string environment = process::EnvironmentBlock(Environment);
   PROCESS_INFORMATION info = {};
-  BOOL started = ::CreateProcessA(
-      ApplicationName.empty() ? nullptr : ApplicationName.c_str(), command.data(), nullptr,
-      nullptr, FALSE, PriorityClass(Priority) | CreationFlags,
-      environment.empty() ? nullptr : environment.data(), folder.empty() ? nullptr : folder.c_str(),
-      &startup, &info);
+  BOOL started =
+      ::CreateProcessA(ApplicationName.empty() ? nullptr : ApplicationName.c_str(), command.data(),
+                       nullptr, nullptr, FALSE, PriorityClass(Priority) | CreationFlags,
+                       environment.empty() ? nullptr : environment.data(),
+                       folder.empty() ? nullptr : folder.c_str(), &startup, &info);
   if (!started) {
     DWORD code = ::GetLastError();
     UniqueHandle leftProcess(info.hProcess);
@@ -144,9 +144,9 @@ void ProcessRunner::Run() {
   watch->window = window_;
   watch->stop.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   HANDLE copy = nullptr;
-  if (!watch->stop || !::DuplicateHandle(::GetCurrentProcess(), process_.Get(),
-                                         ::GetCurrentProcess(), &copy, 0, FALSE,
-                                         DUPLICATE_SAME_ACCESS)) {
+  if (!watch->stop ||
+      !::DuplicateHandle(::GetCurrentProcess(), process_.Get(), ::GetCurrentProcess(), &copy, 0,
+                         FALSE, DUPLICATE_SAME_ACCESS)) {
     DWORD code = ::GetLastError();
     CloseHandles();
     throw OsError(code);
@@ -213,8 +213,7 @@ void ProcessRunner::Delivered(std::uint64_t watchId) {
   });
 }
 
-LRESULT CALLBACK ProcessRunner::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+LRESULT CALLBACK ProcessRunner::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kEndMessage) {
     auto* runner = reinterpret_cast<ProcessRunner*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (runner) runner->Delivered(static_cast<std::uint64_t>(wParam));

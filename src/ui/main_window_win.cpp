@@ -44,7 +44,8 @@ constexpr const char* kAboutText =
     "Measures how fast this PC plays Half-Life 2 and Lost Coast:\r\n"
     "choose resolutions, demo and details, then press RUN.\r\n"
     "\r\n"
-    "Copyright (C) Zarvent. Half-Life 2 is a trademark of Valve Corporation.";
+    "Copyright (C) Zarvent.\r\n"
+    "Half-Life 2 is a trademark of Valve Corporation.";
 
 constexpr const char* kSponsorText =
     "Kestrel Hardware builds quiet, fast gaming PCs\r\n"
@@ -354,6 +355,7 @@ void MainWindow::BuildProgressPanel() {
   ui::PanelLook look;
   look.solidFill = true;
   look.fill = kPageColour;
+  look.framed = true;
   look.border = RGB(70, 70, 76);
   Panel2 = ui::CreatePanel(hwnd_, "", 150, 36, 356, 286, look, font_.Get());
   Label20 = Label(Panel2, "Collecting system information, please wait...", 38, 40, 310, 22);
@@ -670,7 +672,8 @@ LRESULT MainWindow::ControlColour(UINT message, HDC dc, HWND control) {
     return ::DefWindowProcA(hwnd_, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
   }
   ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, whiteLabels_.count(control) ? kWhite : kSilver);
+  COLORREF text = whiteLabels_.count(control) ? kWhite : kSilver;
+  ::SetTextColor(dc, ::IsWindowEnabled(control) ? text : RGB(96, 96, 100));
   return reinterpret_cast<LRESULT>(skin_->BrushFor(control, dc));
 }
 

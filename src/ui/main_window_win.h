@@ -12,10 +12,12 @@
 #include <unordered_set>
 #include <vector>
 
+// windows.h before the common controls.
+#include "platform/win.h"
+
 #include <commctrl.h>
 
 #include "platform/handles_win.h"
-#include "platform/win.h"
 #include "settings/bench_settings.h"
 #include "settings/game_paths.h"
 #include "settings/settings_controls.h"

@@ -324,8 +324,14 @@ def sponsor(width, height, big):
     c.vgradient(3, 3, width - 6, height // 2, (32, 40, 58), (16, 18, 24))
     cx, cy, r = height * 0.5, height * 0.5, height * 0.34
     c.disc(cx, cy, r, CREAM)
-    c.line(cx - r * 0.7, cy + r * 0.1, cx + r * 0.75, cy - r * 0.55, ORANGE, max(2.0, r * 0.25))
-    c.line(cx - r * 0.2, cy - r * 0.1, cx + r * 0.1, cy + r * 0.65, (30, 30, 34), max(1.5, r * 0.16))
+    # a kestrel's spread wings: two swept strokes meeting at the body
+    w = max(1.6, r * 0.2)
+    c.line(cx - r * 0.75, cy - r * 0.35, cx, cy + r * 0.2, ORANGE, w)
+    c.line(cx + r * 0.75, cy - r * 0.35, cx, cy + r * 0.2, ORANGE, w)
+    c.line(cx - r * 0.45, cy - r * 0.05, cx - r * 0.8, cy + r * 0.05, ORANGE, w * 0.7)
+    c.line(cx + r * 0.45, cy - r * 0.05, cx + r * 0.8, cy + r * 0.05, ORANGE, w * 0.7)
+    c.disc(cx, cy - r * 0.05, r * 0.16, (30, 30, 34))
+    c.line(cx, cy + r * 0.2, cx, cy + r * 0.6, (30, 30, 34), w * 0.8)
     scale = 3 if big else (2 if height >= 40 else 1)
     x0 = int(height * 0.95)
     c.text(x0, int(height * 0.18), "KESTREL", ORANGE, scale=scale, shadow=(0, 0, 0))

@@ -38,7 +38,7 @@ void PaintPanel(HWND panel, const PanelData& data) {
   } else if (const Skin* skin = SkinOf(panel)) {
     skin->PaintUnder(panel, dc, client);
   }
-  if (data.look.border != CLR_NONE) {
+  if (data.look.framed) {
     GdiObject<HBRUSH> border(::CreateSolidBrush(data.look.border));
     ::FrameRect(dc, &client, border.Get());
   }
@@ -454,16 +454,19 @@ void Tooltips::SetArea(HWND window, UINT_PTR id, const RECT& rect, const std::st
 
 std::string Tooltips::Get(HWND control) const {
   if (!tips_) return "";
-  char buffer[1024] = {};
-  TOOLINFOA info = {};
+  // The wide message: the ANSI one hands back at most 80 characters.
+  wchar_t buffer[1024] = {};
+  TOOLINFOW info = {};
   info.cbSize = sizeof info;
   info.hwnd = ::GetParent(control);
   info.uId = reinterpret_cast<UINT_PTR>(control);
-  TOOLINFOA probe = info;
-  if (!::SendMessageA(tips_, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&probe))) return "";
+  TOOLINFOW probe = info;
+  if (!::SendMessageW(tips_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&probe))) return "";
   info.lpszText = buffer;
-  ::SendMessageA(tips_, TTM_GETTEXTA, sizeof buffer, reinterpret_cast<LPARAM>(&info));
-  return buffer;
+  ::SendMessageW(tips_, TTM_GETTEXTW, sizeof buffer / sizeof buffer[0], reinterpret_cast<LPARAM>(&info));
+  char text[1024] = {};
+  ::WideCharToMultiByte(CP_ACP, 0, buffer, -1, text, sizeof text, nullptr, nullptr);
+  return text;
 }
 
 void TrackPointerLeave(HWND control, std::function<void()> onLeave) {

@@ -53,7 +53,8 @@ struct PanelLook {
   COLORREF captionColor = kSilver;
   bool solidFill = false;  // fill with `fill` instead of the background picture
   COLORREF fill = RGB(0, 0, 0);
-  COLORREF border = CLR_NONE;
+  bool framed = false;  // a one-pixel border of `border`
+  COLORREF border = RGB(0, 0, 0);
 };
 HWND CreatePanel(HWND parent, const char* caption, int x, int y, int w, int h,
                  const PanelLook& look, HFONT font, DWORD extraStyle = 0);

@@ -10,6 +10,7 @@
 #include "support/scripted_seams_win.h"
 #include "sysinfo/adapter_probes.h"
 #include "sysinfo/host_probes_win.h"
+#include "sysinfo/report_head_probes_win.h"
 
 namespace quorvel::sysinfo {
 namespace {
@@ -391,6 +392,24 @@ TEST_F(AdapterProbeTest, ZeroClockOrMissingEntryTurnsTheAdapterBlockOff) {
   ProbeDisplayAdapter(snapshot);
   EXPECT_TRUE(snapshot.AdapterFound);
   EXPECT_EQ(snapshot.AdapterMemoryClock, "700 MHz");
+}
+
+TEST_F(AdapterProbeTest, ReportHeadProbesFillHostAtiAndAdapterValues) {
+  AtiDisplays();
+  SetString(AdapterEntry(), "DriverDesc", "Quorvel Test Adapter");
+  SixClocks();
+  snapshot.CpuName.clear();
+  RunReportHeadProbes(THostInfo(), snapshot);
+  EXPECT_EQ(snapshot.OperatingSystem, THostOsInfo().ProductName());
+  EXPECT_TRUE(snapshot.SystemMemory);
+  EXPECT_FALSE(snapshot.CpuName.empty());
+  EXPECT_GT(snapshot.CpuSpeed, 0);
+  EXPECT_TRUE(snapshot.AtiFound);
+  EXPECT_EQ(snapshot.AtiCardName, "RADEON X800 XT");
+  EXPECT_TRUE(snapshot.AdapterFound);
+  EXPECT_EQ(snapshot.AdapterGpuClock, "300 MHz");
+  EXPECT_EQ(snapshot.AdapterMemoryClock, "600 MHz");
+  EXPECT_TRUE(driver.faults.empty()) << driver.faults.front();
 }
 
 // The real driver and device list of this Wine prefix: the probes run through and report

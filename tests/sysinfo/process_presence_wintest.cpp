@@ -71,8 +71,8 @@ class CountingWindow {
     windowClass.hInstance = ::GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "QuorvelPresenceTestWindow";
     ::RegisterClassA(&windowClass);
-    hwnd = ::CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                             nullptr, windowClass.hInstance, nullptr);
+    hwnd = ::CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             windowClass.hInstance, nullptr);
   }
   ~CountingWindow() { ::DestroyWindow(hwnd); }
   static inline int received = 0;
@@ -90,11 +90,8 @@ class CountingWindow {
 
 TEST_F(ProcessPresenceTest, TheGameCountsOnlyUnderItsExactNameAndPausesWhileItRuns) {
   const std::pair<const char*, bool> cases[] = {
-      {nullptr, false},
-      {"xhl2.exe", false},
-      {"hl2.exe.bak.exe", false},
-      {"HL2.EXE", true},
-      {"hl2.exe", true},
+      {nullptr, false},  {"xhl2.exe", false}, {"hl2.exe.bak.exe", false},
+      {"HL2.EXE", true}, {"hl2.exe", true},
   };
   for (const auto& [name, expected] : cases) {
     SCOPED_TRACE(name ? name : "no game at all");

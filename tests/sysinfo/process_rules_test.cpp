@@ -26,8 +26,8 @@ TEST(ProcessRules, SteamIsASubstringOfTheJoinedNamesIgnoringCase) {
 
 TEST(ProcessRules, TheGameIsExactlyHl2ExeInAnyCase) {
   const std::pair<const char*, bool> cases[] = {
-      {"hl2.exe", true},   {"HL2.EXE", true},     {"Hl2.Exe", true},  {"xhl2.exe", false},
-      {"hl2.exe ", false}, {"hl2.exe.exe", false}, {"hl2", false},     {"", false},
+      {"hl2.exe", true},   {"HL2.EXE", true},      {"Hl2.Exe", true}, {"xhl2.exe", false},
+      {"hl2.exe ", false}, {"hl2.exe.exe", false}, {"hl2", false},    {"", false},
   };
   for (const auto& [name, expected] : cases) EXPECT_EQ(IsGameProcessName(name), expected) << name;
 }

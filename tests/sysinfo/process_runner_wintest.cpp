@@ -91,6 +91,12 @@ struct Call {
 class ProcessRunnerTest : public ::testing::Test {
  protected:
   ProcessRunnerTest() : temp_("quorvel runner tests") {}
+  // An error that reaches the error reporter is logged here instead of waiting for a click.
+  void SetUp() override { InstallSeams(&seams); }
+  void TearDown() override {
+    InstallSeams(nullptr);
+    if (!expectErrors) EXPECT_TRUE(seams.log.empty()) << seams.log.front();
+  }
 
   // A runner whose every end is recorded in `calls`.
   void Watch(ProcessRunner& runner) {
@@ -105,6 +111,8 @@ class ProcessRunnerTest : public ::testing::Test {
 
   testing::TempFolder temp_;
   std::vector<Call> calls;
+  testing::ScriptedSeams seams;
+  bool expectErrors = false;
 };
 
 struct StartupCase {
@@ -125,8 +133,8 @@ TEST_F(ProcessRunnerTest, StartsTheProgramWithTheStartupRecordAndPriorityAsked) 
   platformChooses.DefaultPosition = platformChooses.DefaultSize =
       platformChooses.DefaultWindowState = true;
   const StartupCase cases[] = {
-      {"hidden at 0,0 with size 0", RunnerStartupInfo{}, ProcessPriority::Normal, 7, SW_HIDE, 0,
-       0, 0, 0, NORMAL_PRIORITY_CLASS},
+      {"hidden at 0,0 with size 0", RunnerStartupInfo{}, ProcessPriority::Normal, 7, SW_HIDE, 0, 0,
+       0, 0, NORMAL_PRIORITY_CLASS},
       // Wine starts every child in the normal class whatever is asked, so the idle class
       // cannot be seen from the child here (0: not checked).
       {"minimized at 10,20", minimized, ProcessPriority::Idle, 7, SW_SHOWMINNOACTIVE, 10, 20, 300,
@@ -230,8 +238,7 @@ TEST_F(ProcessRunnerTest, ARunnerDestroyedBeforeItsEndIsDeliveredReportsNothing)
   const std::pair<const char*, When> cases[] = {
       {"destroyed while the program runs", When::ProgramRunning},
       {"destroyed with the end message queued", When::EndAlreadyQueued},
-      {"replaced in the same place with the end message queued",
-       When::EndQueuedAndRunnerReplaced},
+      {"replaced in the same place with the end message queued", When::EndQueuedAndRunnerReplaced},
   };
   for (const auto& [name, when] : cases) {
     SCOPED_TRACE(name);
@@ -396,8 +403,7 @@ TEST_F(ProcessRunnerTest, AnEnvironmentListReplacesTheInheritedEnvironment) {
 }
 
 TEST_F(ProcessRunnerTest, AnErrorInTheEndHandlerGoesToTheErrorReporter) {
-  testing::ScriptedSeams seams;
-  InstallSeams(&seams);
+  expectErrors = true;
   ProcessRunner runner;
   int ends = 0;
   runner.OnTerminate = [&](ProcessRunner&, std::uint32_t) {
@@ -412,7 +418,6 @@ TEST_F(ProcessRunnerTest, AnErrorInTheEndHandlerGoesToTheErrorReporter) {
   runner.Run();
   EXPECT_TRUE(testing::PumpUntil([&] { return ends >= 2; }, 20000));
   EXPECT_EQ(seams.log.size(), 1u);
-  InstallSeams(nullptr);
 }
 
 }  // namespace

@@ -116,7 +116,8 @@ inline std::vector<Token> Tokens(const std::string& commandLine) {
     if (i >= commandLine.size()) break;
     Token token;
     bool quoted = false;
-    while (i < commandLine.size() && (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t'))) {
+    while (i < commandLine.size() &&
+           (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t'))) {
       if (commandLine[i] == '"')
         quoted = !quoted;
       else

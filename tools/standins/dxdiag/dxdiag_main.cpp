@@ -76,9 +76,10 @@ std::string Report() {
          Line("DxDiag Version:", "5.03.2600.2180 (simulated)") + "\r\n";
   if (display) {
     out += Heading("Display Devices");
-    out += DisplayDevice(Knob("CardName", "QUORVEL_DXDIAG_CARD", "Zarvent Simulated GPU 9800"),
-                         Knob("DisplayMemory", "QUORVEL_DXDIAG_MEMORY", "256.0 MB"),
-                         Knob("DriverVersion", "QUORVEL_DXDIAG_DRIVER", "6.14.0010.6764 (English)"));
+    out +=
+        DisplayDevice(Knob("CardName", "QUORVEL_DXDIAG_CARD", "Zarvent Simulated GPU 9800"),
+                      Knob("DisplayMemory", "QUORVEL_DXDIAG_MEMORY", "256.0 MB"),
+                      Knob("DriverVersion", "QUORVEL_DXDIAG_DRIVER", "6.14.0010.6764 (English)"));
     std::string second = Knob("SecondCard", "QUORVEL_DXDIAG_CARD2", "");
     if (!second.empty()) out += DisplayDevice(second, "64.0 MB", "6.14.0001.0001 (English)");
   }
@@ -95,7 +96,8 @@ std::string Report() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::string commandLine = ::GetCommandLineA();
-  int exitCode = static_cast<int>(standin::KnobNumber("dxdiag", "ExitCode", "QUORVEL_DXDIAG_EXIT_CODE", 0));
+  int exitCode =
+      static_cast<int>(standin::KnobNumber("dxdiag", "ExitCode", "QUORVEL_DXDIAG_EXIT_CODE", 0));
   auto tokens = standin::Tokens(commandLine);
   std::string file;
   for (size_t i = 1; i < tokens.size(); ++i) {

@@ -55,7 +55,7 @@ struct Game {
   bool lostCoast = false;
   std::string gameFolder;
   std::string logPath;
-  std::string settingsKey;  // below HKEY_USERS
+  std::string settingsKey;                  // below HKEY_USERS
   std::map<std::string, std::string> vars;  // lower-case names
   long width = 640;
   long height = 480;
@@ -155,8 +155,8 @@ void WriteResult() {
   double fps = fixed.empty() ? SimulatedFps() : std::strtod(fixed.c_str(), nullptr);
   long frames = 1800 + static_cast<long>(g_game.demo.size()) * 37;
   double seconds = fps > 0 ? frames / fps : 0;
-  bool engine = standin::EqualsNoCase(standin::Knob("hl2", "Layout", "QUORVEL_STANDIN_LAYOUT", ""),
-                                      "engine");
+  bool engine =
+      standin::EqualsNoCase(standin::Knob("hl2", "Layout", "QUORVEL_STANDIN_LAYOUT", ""), "engine");
   bool exists = standin::FileExists(path);
   std::string out;
   std::string w = std::to_string(g_game.width);
@@ -172,8 +172,8 @@ void WriteResult() {
           "Half-Life 2 Benchmark Results\r\n\r\n"
           "demofile,frame data spreadsheet,frames/sec,framerate variability,totaltime (sec),"
           "width,height,numframes,antialias,aniso,hdr level,heapsize,\r\n";
-    out += g_game.demo + ",simulated," + (fixed.empty() ? FormatNumber("%.2f", fps) : fixed) +
-           "," + FormatNumber("%.4f", 0.05 + 2.0 / (fps > 1 ? fps : 1)) + "," +
+    out += g_game.demo + ",simulated," + (fixed.empty() ? FormatNumber("%.2f", fps) : fixed) + "," +
+           FormatNumber("%.4f", 0.05 + 2.0 / (fps > 1 ? fps : 1)) + "," +
            FormatNumber("%.3f", seconds) + "," + w + "," + h + "," + std::to_string(frames) + "," +
            FormatNumber("%.0f", Var("mat_antialias", 0)) + "," +
            FormatNumber("%.0f", Var("mat_forceaniso", 1)) + "," +
@@ -268,11 +268,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_game.lostCoast = LostCoastWanted(commandLine);
   g_game.gameFolder = account + (g_game.lostCoast ? quorvel::steam::kLostCoastGameSubfolder
                                                   : quorvel::steam::kHl2GameSubfolder);
-  g_game.logPath =
-      (standin::DirectoryExists(g_game.gameFolder) ? g_game.gameFolder : exeFolder) +
-      "standin_hl2.log";
-  g_game.settingsKey = standin::UserSid() + (g_game.lostCoast ? quorvel::steam::kLostCoastSettingsKey
-                                                               : quorvel::steam::kHl2SettingsKey);
+  g_game.logPath = (standin::DirectoryExists(g_game.gameFolder) ? g_game.gameFolder : exeFolder) +
+                   "standin_hl2.log";
+  g_game.settingsKey =
+      standin::UserSid() +
+      (g_game.lostCoast ? quorvel::steam::kLostCoastSettingsKey : quorvel::steam::kHl2SettingsKey);
   g_game.exitCode =
       static_cast<int>(standin::KnobNumber("hl2", "ExitCode", "QUORVEL_STANDIN_EXIT_CODE", 0));
 
@@ -291,8 +291,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   windowClass.hInstance = instance;
   windowClass.lpszClassName = kWindowClass;
   ::RegisterClassA(&windowClass);
-  HWND window = ::CreateWindowExA(0, kWindowClass, g_game.lostCoast ? "HALF-LIFE 2: LOST COAST"
-                                                                    : "HALF-LIFE 2",
+  HWND window = ::CreateWindowExA(0, kWindowClass,
+                                  g_game.lostCoast ? "HALF-LIFE 2: LOST COAST" : "HALF-LIFE 2",
                                   WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
   if (window) {
     if (g_game.timedemo) {

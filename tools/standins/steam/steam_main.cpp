@@ -73,10 +73,10 @@ std::string GameFor(const std::string& app) {
   if (found.empty()) return found;
   std::string folder = found.substr(0, found.find_last_of('\\'));
   std::string account = folder.substr(0, folder.find_last_of('\\') + 1);
-  std::string preferred = account +
-                          (app == quorvel::steam::kLostCoastAppId ? "half-life 2 lostcoast\\"
-                                                                  : "half-life 2\\") +
-                          quorvel::steam::kGameProgram;
+  std::string preferred =
+      account +
+      (app == quorvel::steam::kLostCoastAppId ? "half-life 2 lostcoast\\" : "half-life 2\\") +
+      quorvel::steam::kGameProgram;
   return standin::FileExists(preferred) ? preferred : found;
 }
 
@@ -154,8 +154,8 @@ int HandOver(const std::string& app, const std::string& arguments) {
   data.cbData = static_cast<DWORD>(payload.size());
   data.lpData = payload.data();
   DWORD_PTR answer = 0;
-  ::SendMessageTimeoutA(instance, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                        SMTO_ABORTIFHUNG, 10000, &answer);
+  ::SendMessageTimeoutA(instance, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                        10000, &answer);
   long pause = standin::KnobNumber("steam", "HandoverMs", "QUORVEL_STANDIN_STEAM_HANDOVER_MS", 0);
   if (pause > 0) ::Sleep(static_cast<DWORD>(pause));
   return 0;

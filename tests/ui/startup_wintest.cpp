@@ -1,0 +1,99 @@
+// The start-up steps of the main window on machines with and without the program's key and
+// Steam.
+#include "ui/window_fixture_win.h"
+
+namespace quorvel::testing {
+namespace {
+
+class StartupTest : public WindowTest {};
+
+TEST_F(StartupTest, MissingKeyOrSteamEndsEarlyWithTheRunButtonDisabled) {
+  struct Case {
+    const char* name;
+    bool settingsKey;
+    bool steamKey;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"settings key missing", false, true, "Please reinstall the Zarvent Half-Life 2 Benchmark!"},
+      {"steam key missing", true, false, "Please install the Half-Life 2!"},
+      {"both missing", false, false, "Please reinstall the Zarvent Half-Life 2 Benchmark!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    machine->DeleteSettingsKey();
+    machine->DeleteSteamKey();
+    RemoveTree(machine->InstallFolder + "Benchmark");
+    WriteFile(machine->InstallFolder + "debuginfo.txt", "old");
+    if (c.settingsKey) machine->CreateSettingsKey({{"Note", "stored note"}, {"FastZ", "1"}});
+    if (c.steamKey) machine->CreateSteamKey();
+    seams.log.clear();
+
+    Open();
+    EXPECT_FALSE(completed);
+    EXPECT_EQ(Shown(), std::vector<std::string>{std::string("message: ") + c.message});
+    EXPECT_FALSE(::IsWindowEnabled(window->BenchButton));
+    EXPECT_EQ(window->Tooltip(window->BenchButton), c.message);
+    EXPECT_EQ(WindowTextOf(window->verselabel), "");
+    EXPECT_EQ(WindowTextOf(window->Label17), "2.3.0.0");
+    EXPECT_TRUE(files::DirectoryExists(machine->InstallFolder + "Benchmark\\"));
+    EXPECT_FALSE(files::FileExists(machine->InstallFolder + "debuginfo.txt"));
+    // The first page stays, and nothing was loaded.
+    EXPECT_FALSE(window->AboutViewShown());
+    EXPECT_TRUE(::IsWindowVisible(window->Pages[0]));
+    EXPECT_EQ(WindowTextOf(window->NoteEdit), "");
+    EXPECT_EQ(::SendMessageA(window->FastZBox, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(::IsWindowEnabled(window->DemoEdit));
+    EXPECT_EQ(window->Paths().AccountFolder, "");
+    if (c.settingsKey) EXPECT_FALSE(HasSetting("Path"));
+    // The run button stays disabled whatever the user does next.
+    Click(window->BenchButton);
+    EXPECT_FALSE(::IsWindowEnabled(window->BenchButton));
+    picker.reset();
+    window.reset();
+  }
+}
+
+TEST_F(StartupTest, CompleteStartFindsTheGameAndShowsTheAboutView) {
+  Install({{"Path", "stale"}});
+  WriteFile(machine->InstallFolder + "debuginfo.txt", "old");
+  Open();
+  ASSERT_TRUE(completed);
+  EXPECT_TRUE(Shown().empty()) << Shown().front();
+  const GamePaths& paths = window->Paths();
+  EXPECT_EQ(paths.ProgramFolder, machine->InstallFolder);
+  EXPECT_EQ(paths.SteamFolder, machine->SteamFolder);
+  EXPECT_EQ(paths.AccountFolder, machine->AccountFolder);
+  EXPECT_EQ(paths.Hl2CfgFolder, machine->AccountFolder + "half-life 2\\hl2\\cfg\\");
+  EXPECT_EQ(paths.LostCoastGameFolder, machine->AccountFolder + "half-life 2 lostcoast\\lostcoast\\");
+  EXPECT_EQ(paths.UserSid.rfind("S-1-5-", 0), 0u) << paths.UserSid;
+  EXPECT_EQ(Setting("Path"), machine->AccountFolder);
+  EXPECT_EQ(WindowTextOf(window->HL2PathEdit), machine->AccountFolder);
+  EXPECT_EQ(WindowTextOf(window->verselabel), "v2.3.0.0");
+  EXPECT_EQ(window->VersionText, "2.3.0.0");
+  EXPECT_GT(window->MemoryFigure, 0);
+  EXPECT_TRUE(::IsWindowEnabled(window->BenchButton));
+  EXPECT_EQ(window->Tooltip(window->BenchButton), kRunBenchmarkTip);
+  EXPECT_TRUE(window->AboutViewShown());
+  EXPECT_TRUE(window->ColoursApplied());
+  EXPECT_FALSE(files::FileExists(machine->InstallFolder + "debuginfo.txt"));
+  EXPECT_NE(window->Settings(), nullptr);
+}
+
+TEST_F(StartupTest, WithoutSteamExeNothingIsFoundAndPathIsWrittenEmpty) {
+  Install({{"Path", "stale"}});
+  {
+    RegKey steamKey = reg::Open(HKEY_CURRENT_USER, "Software\\Valve\\Steam", KEY_ALL_ACCESS);
+    ::RegDeleteValueA(steamKey.Get(), "SteamExe");
+  }
+  Open();
+  ASSERT_TRUE(completed);
+  EXPECT_TRUE(HasSetting("Path"));
+  EXPECT_EQ(Setting("Path"), "");
+  EXPECT_EQ(window->Paths().SteamFolder, "");
+  EXPECT_EQ(window->Paths().Hl2CfgFolder, "half-life 2\\hl2\\cfg\\");
+  EXPECT_TRUE(window->AboutViewShown());
+}
+
+}  // namespace
+}  // namespace quorvel::testing
