@@ -4,8 +4,8 @@
 #include "platform/errors.h"
 #include "platform/seams_win.h"
 #include "settings/steam_game.h"
-#include "sysinfo/adapter_probes_win.h"
 #include "sysinfo/host_probes_win.h"
+#include "sysinfo/report_head_probes_win.h"
 #include "ui/main_window_win.h"
 
 namespace quorvel {
@@ -195,9 +195,7 @@ PreparedGame SeriesController::PrepareGame(bool lostCoast) { return work_.Prepar
 
 void SeriesController::WriteReportHead() {
   sysinfo::THostInfo host;
-  sysinfo::ReadHostProbes(host, snapshot_);
-  sysinfo::ProbeAtiAdapter(snapshot_);
-  sysinfo::ProbeDisplayAdapter(snapshot_);
+  sysinfo::RunReportHeadProbes(host, snapshot_);
   work_.WriteReportHead(snapshot_);
 }
 

@@ -7,33 +7,13 @@
 #include "platform/files_win.h"
 #include "platform/registry_win.h"
 #include "platform/text.h"
+#include "support/process_helpers_win.h"
 #include "settings/settings_store.h"
 #include "settings/steam_game.h"
 
 namespace quorvel::testing {
 
 std::string BuildFolder() { return files::ProgramFolder(); }
-
-void RemoveTree(const std::string& folder) {
-  std::string base = text::WithBackslash(folder);
-  WIN32_FIND_DATAA entry;
-  FindHandle find(::FindFirstFileA((base + "*").c_str(), &entry));
-  if (find) {
-    do {
-      std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = base + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(path.c_str());
-      }
-    } while (::FindNextFileA(find.Get(), &entry));
-  }
-  find.Reset();
-  ::RemoveDirectoryA(folder.c_str());
-}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   size_t cut = path.find_last_of('\\');
