@@ -44,7 +44,8 @@ std::string LastListedAccount(const std::string& steamApps) {
   do {
     std::string name = entry.cFileName;
     if (name == "." || name == "..") continue;
-    if (files::FileExists(steamApps + name + "\\half-life 2\\hl2.exe")) last = steamApps + name + "\\";
+    if (files::FileExists(steamApps + name + "\\half-life 2\\hl2.exe"))
+      last = steamApps + name + "\\";
   } while (::FindNextFileA(find.Get(), &entry));
   return last;
 }
