@@ -55,8 +55,10 @@ foreach(dir ${standin_dirs})
     get_filename_component(name ${dir} NAME)
     file(GLOB standin_src CONFIGURE_DEPENDS ${dir}/*.cpp)
     add_executable(standin_${name} ${standin_src})
+    # Windows-subsystem programs, as the originals are: no console, and "ready for input"
+    # means their message loop runs.
     set_target_properties(standin_${name} PROPERTIES OUTPUT_NAME ${name}
-      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standins)
+      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standins WIN32_EXECUTABLE TRUE)
     target_include_directories(standin_${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools/standins)
     target_link_libraries(standin_${name} PRIVATE quorvel_core advapi32 user32 gdi32)
     target_link_options(standin_${name} PRIVATE ${win_link})

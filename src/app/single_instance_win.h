@@ -19,7 +19,9 @@ class SingleInstanceGuard {
 
   // When another instance of the same file runs and answers: restores its main window if it
   // is minimised, brings it to the foreground, hands it this process's command line, and
-  // returns true (the caller then ends with exit code 0). False otherwise.
+  // returns true (the caller then ends with exit code 0). False otherwise, also when the
+  // other instance shows no window or does not answer within 5 s. UI thread, before the
+  // main window exists.
   bool ActivateOther();
 
   // Publishes this instance's main window, so later starts can find it. The guard answers

@@ -78,4 +78,20 @@ bool Seams::DisplayMode(DWORD number, DWORD* width, DWORD* height) {
   return true;
 }
 
+DriverEscapeResult Seams::DriverEscape(const std::string& driver, int escape, const void* request,
+                                       int requestSize, void* reply, int replySize) {
+  DriverEscapeResult out;
+  HDC dc = ::CreateDCA(driver.c_str(), nullptr, nullptr, nullptr);
+  if (!dc) return out;
+  out.contextCreated = true;
+  out.result = ::ExtEscape(dc, escape, requestSize, static_cast<LPCSTR>(request), replySize,
+                           static_cast<LPSTR>(reply));
+  out.contextDeleted = ::DeleteDC(dc) != FALSE;
+  return out;
+}
+
+bool Seams::DisplayDevice(DWORD index, DISPLAY_DEVICEA* device) {
+  return ::EnumDisplayDevicesA(nullptr, index, device, 0) != FALSE;
+}
+
 }  // namespace quorvel

@@ -10,6 +10,13 @@
 
 namespace quorvel {
 
+// What became of one driver escape sent through a device context of its own.
+struct DriverEscapeResult {
+  bool contextCreated = false;  // CreateDCA gave a device context (nothing else ran otherwise)
+  int result = 0;               // ExtEscape's return value; 0 when there was no context
+  bool contextDeleted = false;  // DeleteDC succeeded afterwards
+};
+
 class Seams {
  public:
   virtual ~Seams() = default;
@@ -32,6 +39,15 @@ class Seams {
   virtual bool DisplayMode(DWORD number, DWORD* width, DWORD* height);
   // How long a wait of the run sequencer that is `ms` long really lasts.
   virtual unsigned WaitMs(unsigned ms) { return ms; }
+  // What the display driver answers to a private escape: creates a device context with
+  // CreateDCA(driver, null, null, null), sends ExtEscape `escape` with the request and reply
+  // buffers, and deletes the context again.
+  virtual DriverEscapeResult DriverEscape(const std::string& driver, int escape,
+                                          const void* request, int requestSize, void* reply,
+                                          int replySize);
+  // EnumDisplayDevicesA(null, index, device, 0); false past the last device. `device->cb`
+  // must be set by the caller.
+  virtual bool DisplayDevice(DWORD index, DISPLAY_DEVICEA* device);
 };
 
 // The seams in use: the shipped ones unless a test installed others.

@@ -97,4 +97,21 @@ bool ScriptedSeams::DisplayMode(DWORD number, DWORD* width, DWORD* height) {
   return true;
 }
 
+DriverEscapeResult ScriptedSeams::DriverEscape(const std::string& driver, int escape,
+                                               const void* request, int requestSize, void* reply,
+                                               int replySize) {
+  if (!driverEscape)
+    return Seams::DriverEscape(driver, escape, request, requestSize, reply, replySize);
+  return driverEscape(driver, escape, request, requestSize, reply, replySize);
+}
+
+bool ScriptedSeams::DisplayDevice(DWORD index, DISPLAY_DEVICEA* device) {
+  if (!useDisplayDevices) return Seams::DisplayDevice(index, device);
+  if (index >= displayDevices.size()) return false;
+  DWORD cb = device->cb;
+  *device = displayDevices[index];
+  device->cb = cb;
+  return true;
+}
+
 }  // namespace quorvel::testing

@@ -10,6 +10,7 @@
 //   QUORVEL_SEAM_WAIT_DIVISOR  the sequencer's waits are divided by this number
 //   QUORVEL_SEAM_NO_SHELL "1": "open" is only logged, nothing is started
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,6 +34,9 @@ class ScriptedSeams : public Seams {
   void ShellOpen(HWND owner, const std::string& target, int show) override;
   bool DisplayMode(DWORD number, DWORD* width, DWORD* height) override;
   unsigned WaitMs(unsigned ms) override { return divisor_ > 1 ? ms / divisor_ : ms; }
+  DriverEscapeResult DriverEscape(const std::string& driver, int escape, const void* request,
+                                  int requestSize, void* reply, int replySize) override;
+  bool DisplayDevice(DWORD index, DISPLAY_DEVICEA* device) override;
 
   // Script.
   std::deque<bool> answers;
@@ -43,6 +47,14 @@ class ScriptedSeams : public Seams {
   bool shellForReal = false;
   std::string logPath;
   unsigned divisor_ = 1;
+  // A scripted display driver: when set, it answers every escape in place of the real one
+  // (it may write into `reply` and into memory the request points to).
+  std::function<DriverEscapeResult(const std::string& driver, int escape, const void* request,
+                                   int requestSize, void* reply, int replySize)>
+      driverEscape;
+  // When set, the display device list is `displayDevices` instead of the real one.
+  bool useDisplayDevices = false;
+  std::vector<DISPLAY_DEVICEA> displayDevices;
 
   // What the program showed, "kind: text" per entry.
   std::vector<std::string> log;

@@ -1,0 +1,478 @@
+#include "settings/game_backup_win.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/errors.h"
+#include "platform/registry_win.h"
+#include "settings/game_tree_win.h"
+#include "support/scripted_seams_win.h"
+
+namespace quorvel {
+namespace {
+
+using steam::Game;
+using testing::Expect;
+using testing::FileBytes;
+using testing::GameWorld;
+using testing::MemoryStore;
+using testing::PutFile;
+using testing::Values;
+
+// The games' values when the program starts, and what a series leaves in the keys.
+constexpr Values kHl2Start = {4, 16, 0xFFFFFFFFu, 2, 1200, 1600};
+constexpr Values kLostCoastStart = {0, 8, 1, 0, 900, 1440};
+constexpr Values kSeriesValues = {8, 2, 1, 1, 480, 640};
+
+const std::string kUserScript = "// my binds\r\nbind \"F5\" \"jpeg\"\r\nname \"Gordon \xE9\"\r\n";
+const std::string kSeriesScript = "// Tovrel - Maximum details\r\n\r\nsv_cheats \"1\"\r\n";
+const std::string kUserValveRc = "// user's valve.rc\r\nexec autoexec.cfg\r\n";
+
+std::string Fixture(const char* name) {
+  auto bytes = files::ReadAll(std::string(QUORVEL_FIXTURES) + "/settings/" + name);
+  EXPECT_TRUE(bytes) << name;
+  return bytes.value_or("");
+}
+
+// The first `sections` sections of a gold backup file.
+std::string GoldPrefix(const std::string& gold, int sections) {
+  size_t end = 0;
+  for (int line = 0; line < sections * 2; ++line) end = gold.find("\r\n", end) + 2;
+  return gold.substr(0, end);
+}
+
+// Opens a file so that nobody else may read, write or move it, as a virus scanner or a
+// running editor might.
+UniqueHandle LockExclusively(const std::string& path) {
+  UniqueHandle h(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  EXPECT_TRUE(h) << path;
+  return h;
+}
+
+// Scripted answers for the duration of a test.
+class SeamsScope {
+ public:
+  explicit SeamsScope(std::vector<bool> answers) {
+    seams.answers.assign(answers.begin(), answers.end());
+    InstallSeams(&seams);
+  }
+  ~SeamsScope() { InstallSeams(nullptr); }
+  testing::ScriptedSeams seams;
+};
+
+const char* GameName(Game game) { return game == Game::LostCoast ? "Lost Coast" : "Half-Life 2"; }
+Game Other(Game game) { return game == Game::LostCoast ? Game::HalfLife2 : Game::LostCoast; }
+
+TEST(BackupRegistry, FilesFromScratchMatchTheGoldFiles) {
+  GameWorld world;
+  world.SetValues(Game::HalfLife2, kHl2Start);
+  world.SetValues(Game::LostCoast, kLostCoastStart);
+  BackupRegistry(world.paths);
+  EXPECT_EQ(FileBytes(world.Backup(Game::HalfLife2)), Fixture("hl2set.ini"));
+  EXPECT_EQ(FileBytes(world.Backup(Game::LostCoast)), Fixture("hl2lcset.ini"));
+}
+
+TEST(BackupRegistry, GameWithoutAKeyKeepsItsFileAsItWas) {
+  const std::string earlier = "[ScreenWidth]\r\nValue=1280\r\n";
+  struct Case {
+    const char* name;
+    bool lostCoastKey;
+    bool emptySid;
+    std::optional<std::string> lostCoastFileBefore;
+  };
+  const Case cases[] = {
+      {"no Lost Coast", false, false, std::nullopt},
+      {"no Lost Coast, file from an earlier start", false, false, earlier},
+      {"no user SID", true, true, earlier},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameWorld world;
+    world.SetValues(Game::HalfLife2, kHl2Start);
+    if (c.lostCoastKey) world.SetValues(Game::LostCoast, kLostCoastStart);
+    if (c.lostCoastFileBefore) PutFile(world.Backup(Game::LostCoast), *c.lostCoastFileBefore);
+    GamePaths paths = world.paths;
+    if (c.emptySid) paths.UserSid.clear();
+    EXPECT_NO_THROW(BackupRegistry(paths));
+    EXPECT_EQ(FileBytes(world.Backup(Game::LostCoast)), c.lostCoastFileBefore);
+    if (c.emptySid)
+      EXPECT_EQ(FileBytes(world.Backup(Game::HalfLife2)), std::nullopt);
+    else
+      EXPECT_EQ(FileBytes(world.Backup(Game::HalfLife2)), Fixture("hl2set.ini"));
+  }
+}
+
+TEST(BackupRegistry, ReplacesItsEntriesAndKeepsTheRestOfTheFile) {
+  GameWorld world;
+  world.SetValues(Game::HalfLife2, kHl2Start);
+  PutFile(world.Backup(Game::HalfLife2),
+          "[Notes]\r\nKeep=yes\r\n[ScreenWidth]\r\nValue=1\r\n[mat_antialias]\r\nValue=9\r\n");
+  BackupRegistry(world.paths);
+  std::string file = FileBytes(world.Backup(Game::HalfLife2)).value_or("");
+  EXPECT_NE(file.find("[Notes]\r\nKeep=yes\r\n"), std::string::npos) << file;
+  for (size_t i = 0; i < backup::kSavedValues.size(); ++i) {
+    char text[32] = {};
+    ::GetPrivateProfileStringA(backup::kSavedValues[i].Name, "Value", "", text, sizeof(text),
+                               world.Backup(Game::HalfLife2).c_str());
+    EXPECT_EQ(std::string(text), backup::EntryText(kHl2Start[i])) << backup::kSavedValues[i].Name;
+  }
+}
+
+TEST(BackupRegistry, UnreadableValueStopsWithTheProgramsMessage) {
+  struct Case {
+    size_t index;
+    DWORD type;  // REG_NONE: the value is deleted
+    const char* message;
+  };
+  const Case cases[] = {
+      {0, REG_BINARY, "Invalid data type for 'mat_antialias'"},
+      {3, REG_SZ, "Invalid data type for 'mat_hdr_level'"},
+      {4, REG_NONE, "Failed to get data for 'ScreenHeight'"},
+      {5, REG_QWORD, "Invalid data type for 'ScreenWidth'"},
+  };
+  const std::string gold = Fixture("hl2set.ini");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    GameWorld world;
+    world.SetValues(Game::HalfLife2, kHl2Start);
+    world.SetValues(Game::LostCoast, kLostCoastStart);
+    RegKey key = reg::Open(HKEY_USERS, world.paths.GameSettingsKey(Game::HalfLife2), KEY_WRITE);
+    const char* name = backup::kSavedValues[c.index].Name;
+    if (c.type == REG_NONE) {
+      ::RegDeleteValueA(key.Get(), name);
+    } else {
+      const BYTE bytes[8] = {'2', 0, 0, 0, 0, 0, 0, 0};
+      DWORD size = c.type == REG_QWORD ? 8 : c.type == REG_SZ ? 2 : 4;
+      ::RegSetValueExA(key.Get(), name, 0, c.type, bytes, size);
+    }
+    try {
+      BackupRegistry(world.paths);
+      ADD_FAILURE() << "no error";
+    } catch (const AppError& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+    std::optional<std::string> expected;
+    if (c.index > 0) expected = GoldPrefix(gold, static_cast<int>(c.index));
+    EXPECT_EQ(FileBytes(world.Backup(Game::HalfLife2)), expected);
+    EXPECT_EQ(FileBytes(world.Backup(Game::LostCoast)), std::nullopt);
+  }
+}
+
+TEST(RestoreRegistry, WritesBothKeysBackAndDeletesTheFiles) {
+  GameWorld world;
+  world.SetValues(Game::HalfLife2, kHl2Start);
+  world.SetValues(Game::LostCoast, kLostCoastStart);
+  BackupRegistry(world.paths);
+  world.SetValues(Game::HalfLife2, kSeriesValues);
+  world.SetValues(Game::LostCoast, kSeriesValues);
+  RegKey key = reg::Open(HKEY_USERS, world.paths.GameSettingsKey(Game::HalfLife2), KEY_ALL_ACCESS);
+  reg::WriteDword(key.Get(), "mat_picmip", 7);
+
+  RestoreRegistry(world.paths);
+  EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kHl2Start));
+  EXPECT_EQ(world.ReadValues(Game::LostCoast), Expect(kLostCoastStart));
+  EXPECT_FALSE(files::FileExists(world.Backup(Game::HalfLife2)));
+  EXPECT_FALSE(files::FileExists(world.Backup(Game::LostCoast)));
+  // Values a run writes beside the six are not ours to put back.
+  EXPECT_EQ(reg::ReadDword(key.Get(), "mat_picmip"), 7u);
+}
+
+TEST(RestoreRegistry, EntriesThatAreNotNumbersRestoreTheDefaults) {
+  std::string garbage;
+  std::uint32_t seed = 12345;
+  for (int i = 0; i < 65536; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    garbage += static_cast<char>(seed >> 24);
+  }
+  const std::string gold = Fixture("hl2set.ini");
+  const std::string withoutWidth = GoldPrefix(gold, 5);
+  struct Case {
+    const char* name;
+    std::string file;
+    Values expected;
+  };
+  const Case cases[] = {
+      {"section ScreenWidth missing", withoutWidth, {4, 16, 0xFFFFFFFFu, 2, 1200, 1024}},
+      {"empty file", "", {0, 0, 0, 0, 768, 1024}},
+      {"letters",
+       "[mat_antialias]\r\nValue=abc\r\n[ScreenHeight]\r\nValue=12abc\r\n"
+       "[ScreenWidth]\r\nValue=800\r\n[mat_trilinear]\r\nValue=\r\n",
+       {0, 0, 0, 0, 768, 800}},
+      {"negative numbers",
+       "[mat_hdr_level]\r\nValue=-1\r\n[ScreenWidth]\r\nValue=-2147483648\r\n"
+       "[ScreenHeight]\r\nValue=-2147483649\r\n[mat_forceaniso]\r\nValue=-16\r\n",
+       {0, 0xFFFFFFF0u, 0, 0xFFFFFFFFu, 768, 0x80000000u}},
+      {"huge entries",
+       "[ScreenWidth]\r\nValue=" + std::string(300000, '9') +
+           "\r\n[ScreenHeight]\r\nValue=" + std::string(200000, '0') + "600\r\n",
+       {0, 0, 0, 0, 600, 1024}},
+      {"binary", garbage, {0, 0, 0, 0, 768, 1024}},
+      {"binary with NULs before a section",
+       std::string("\0\0\xFF\x01\r\n", 6) + "[ScreenWidth]\r\nValue=1280\r\n",
+       {0, 0, 0, 0, 768, 1280}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameWorld world;
+    world.SetValues(Game::HalfLife2, kSeriesValues);
+    PutFile(world.Backup(Game::HalfLife2), c.file);
+    EXPECT_NO_THROW(RestoreRegistry(world.paths));
+    EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(c.expected));
+    EXPECT_FALSE(files::FileExists(world.Backup(Game::HalfLife2)));
+  }
+}
+
+TEST(RestoreRegistry, FileWithoutAKeyIsDeletedAndKeyWithoutAFileKept) {
+  GameWorld world;
+  PutFile(world.Backup(Game::HalfLife2), Fixture("hl2set.ini"));
+  world.SetValues(Game::LostCoast, kSeriesValues);
+  RestoreRegistry(world.paths);
+  EXPECT_FALSE(files::FileExists(world.Backup(Game::HalfLife2)));
+  EXPECT_FALSE(world.KeyExists(Game::HalfLife2));
+  EXPECT_EQ(world.ReadValues(Game::LostCoast), Expect(kSeriesValues));
+}
+
+TEST(AutoexecScript, SeriesGivesTheUsersScriptBack) {
+  struct Case {
+    Game game;
+    bool userScript;
+    bool leftover;  // an "autoexec_old.cfg" from before
+  };
+  const Case cases[] = {
+      {Game::HalfLife2, true, false}, {Game::HalfLife2, false, false},
+      {Game::LostCoast, true, false}, {Game::LostCoast, false, false},
+      {Game::HalfLife2, true, true},  {Game::LostCoast, false, true},
+  };
+  const std::string otherScript = "// the other game's own\r\n";
+  const std::string stale = "// set aside long ago\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(GameName(c.game)) + (c.userScript ? ", user script" : "") +
+                 (c.leftover ? ", left-over" : ""));
+    GameWorld world;
+    const std::string script = world.Cfg(c.game, steam::kAutoexec);
+    const std::string saved = world.Cfg(c.game, steam::kAutoexecOld);
+    if (c.userScript) PutFile(script, kUserScript);
+    if (c.leftover) PutFile(saved, stale);
+    PutFile(world.Cfg(Other(c.game), steam::kAutoexec), otherScript);
+
+    AutoexecRestorePending state;
+    ASSERT_TRUE(SetAsideAutoexec(state, world.paths, c.game, nullptr));
+    EXPECT_TRUE(state.Pending);
+    EXPECT_EQ(state.SeriesGame, c.game);
+    EXPECT_FALSE(files::FileExists(script));
+    if (c.userScript) EXPECT_EQ(FileBytes(saved), kUserScript);
+    PutFile(script, kSeriesScript);
+
+    RestoreAutoexec(state, world.paths, nullptr);
+    EXPECT_FALSE(state.Pending);
+    std::optional<std::string> expected;
+    if (c.userScript)
+      expected = kUserScript;
+    else if (c.leftover)
+      expected = stale;
+    EXPECT_EQ(FileBytes(script), expected);
+    EXPECT_FALSE(files::FileExists(saved));
+    EXPECT_EQ(FileBytes(world.Cfg(Other(c.game), steam::kAutoexec)), otherScript);
+  }
+}
+
+TEST(AutoexecScript, NothingIsTouchedWithoutAPendingSeries) {
+  GameWorld world;
+  for (Game game : {Game::HalfLife2, Game::LostCoast}) {
+    PutFile(world.Cfg(game, steam::kAutoexec), "mine");
+    PutFile(world.Cfg(game, steam::kAutoexecOld), "old");
+  }
+  AutoexecRestorePending state;
+  state.SeriesGame = Game::LostCoast;
+  RestoreAutoexec(state, world.paths, nullptr);
+  for (Game game : {Game::HalfLife2, Game::LostCoast}) {
+    EXPECT_EQ(FileBytes(world.Cfg(game, steam::kAutoexec)), "mine");
+    EXPECT_EQ(FileBytes(world.Cfg(game, steam::kAutoexecOld)), "old");
+  }
+}
+
+TEST(AutoexecScript, ScriptThatCannotBeSetAsideStaysAndIsNeverRemoved) {
+  GameWorld world;
+  const std::string script = world.Cfg(Game::HalfLife2, steam::kAutoexec);
+  PutFile(script, kUserScript);
+  AutoexecRestorePending state;
+  {
+    UniqueHandle lock = LockExclusively(script);
+    EXPECT_FALSE(SetAsideAutoexec(state, world.paths, Game::HalfLife2, nullptr));
+  }
+  EXPECT_FALSE(state.Pending);
+  // The window's close later must not take the user's script for the series' one.
+  RestoreAutoexec(state, world.paths, nullptr);
+  EXPECT_EQ(FileBytes(script), kUserScript);
+  EXPECT_FALSE(files::FileExists(world.Cfg(Game::HalfLife2, steam::kAutoexecOld)));
+}
+
+TEST(AutoexecScript, FailedMoveBackLeavesTheScriptForTheNextStart) {
+  GameWorld world;
+  const std::string script = world.Cfg(Game::LostCoast, steam::kAutoexec);
+  const std::string saved = world.Cfg(Game::LostCoast, steam::kAutoexecOld);
+  PutFile(script, kUserScript);
+  AutoexecRestorePending state;
+  ASSERT_TRUE(SetAsideAutoexec(state, world.paths, Game::LostCoast, nullptr));
+  PutFile(script, kSeriesScript);
+  {
+    UniqueHandle lock = LockExclusively(saved);
+    RestoreAutoexec(state, world.paths, nullptr);
+  }
+  EXPECT_FALSE(state.Pending);
+  EXPECT_EQ(FileBytes(saved), kUserScript);
+
+  SeamsScope seams({});
+  MemoryStore store;
+  store.values[backup::kNoErrorWarningValue] = "0";
+  Recover(world.paths, store, nullptr);
+  EXPECT_EQ(FileBytes(script), kUserScript);
+  EXPECT_FALSE(files::FileExists(saved));
+  EXPECT_EQ(store.values[backup::kNoErrorWarningValue], "1");
+}
+
+// The state a series leaves when the program dies in the middle of it: the user's script
+// set aside, the series' script in its place, the series game's values changed, and in some
+// cases the game's "valve.rc" changed with its saved copy beside it.
+struct SeriesCrash {
+  Game game;
+  bool userScript;
+  bool valveOld;
+  std::vector<bool> answers;
+  bool asked;
+  std::optional<std::string> scriptAfter;  // the series game's "autoexec.cfg"
+  const char* markerAfter;
+};
+
+void LeaveCrashedSeries(GameWorld& world, const SeriesCrash& c) {
+  world.SetValues(Game::HalfLife2, kHl2Start);
+  world.SetValues(Game::LostCoast, kLostCoastStart);
+  if (c.userScript) PutFile(world.Cfg(c.game, steam::kAutoexec), kUserScript);
+  PutFile(world.Cfg(c.game, steam::kValveRc), kUserValveRc);
+  BackupRegistry(world.paths);
+
+  AutoexecRestorePending state;
+  ASSERT_TRUE(SetAsideAutoexec(state, world.paths, c.game, nullptr));
+  PutFile(world.Cfg(c.game, steam::kAutoexec), kSeriesScript);
+  world.SetValues(c.game, kSeriesValues);
+  if (c.valveOld) {
+    PutFile(world.Cfg(c.game, steam::kValveRcOld), kUserValveRc);
+    PutFile(world.Cfg(c.game, steam::kValveRc), "// changed by the game\r\n");
+  }
+}
+
+TEST(Recover, CrashDuringASeries) {
+  const SeriesCrash cases[] = {
+      {Game::HalfLife2, true, false, {false}, true, kUserScript, "1"},
+      {Game::HalfLife2, true, true, {false}, true, kUserScript, "1"},
+      {Game::HalfLife2, false, false, {true}, true, std::nullopt, "0"},
+      {Game::HalfLife2, false, true, {false}, true, kSeriesScript, "1"},
+      {Game::LostCoast, true, true, {true}, false, kUserScript, "1"},
+      {Game::LostCoast, true, false, {true}, false, kUserScript, "1"},
+      {Game::LostCoast, false, false, {true}, false, kSeriesScript, "1"},
+      {Game::LostCoast, false, true, {true}, false, kSeriesScript, "1"},
+  };
+  for (const SeriesCrash& c : cases) {
+    SCOPED_TRACE(std::string(GameName(c.game)) + (c.userScript ? ", user script" : "") +
+                 (c.valveOld ? ", valve_old.rc" : "") +
+                 (c.answers.empty() ? ""
+                  : c.answers[0]    ? ", yes"
+                                    : ", no"));
+    GameWorld world;
+    LeaveCrashedSeries(world, c);
+
+    SeamsScope seams(c.answers);
+    MemoryStore store;
+    store.values[backup::kNoErrorWarningValue] = "0";
+    Recover(world.paths, store, nullptr);
+
+    EXPECT_EQ(FileBytes(world.Cfg(c.game, steam::kAutoexec)), c.scriptAfter);
+    EXPECT_EQ(FileBytes(world.Cfg(Other(c.game), steam::kAutoexec)), std::nullopt);
+    for (Game game : {Game::HalfLife2, Game::LostCoast}) {
+      EXPECT_FALSE(files::FileExists(world.Cfg(game, steam::kAutoexecOld)));
+      EXPECT_FALSE(files::FileExists(world.Cfg(game, steam::kValveRcOld)));
+      EXPECT_FALSE(files::FileExists(world.Backup(game)));
+    }
+    EXPECT_EQ(FileBytes(world.Cfg(c.game, steam::kValveRc)), kUserValveRc);
+    EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kHl2Start));
+    EXPECT_EQ(world.ReadValues(Game::LostCoast), Expect(kLostCoastStart));
+    EXPECT_EQ(store.values[backup::kNoErrorWarningValue], c.markerAfter);
+    std::vector<std::string> expectedLog;
+    if (c.asked)
+      expectedLog.push_back(std::string("confirm: ") + backup::kLeftoverScriptQuestion +
+                            (c.answers[0] ? " -> yes" : " -> no"));
+    EXPECT_EQ(seams.seams.log, expectedLog);
+  }
+}
+
+TEST(Recover, UsersScriptSurvivesTheNextSeries) {
+  for (Game game : {Game::HalfLife2, Game::LostCoast}) {
+    SCOPED_TRACE(GameName(game));
+    GameWorld world;
+    LeaveCrashedSeries(world, {game, true, false, {}, false, std::nullopt, ""});
+    SeamsScope seams({false});
+    MemoryStore store;
+    Recover(world.paths, store, nullptr);
+    BackupRegistry(world.paths);
+
+    AutoexecRestorePending state;
+    ASSERT_TRUE(SetAsideAutoexec(state, world.paths, game, nullptr));
+    PutFile(world.Cfg(game, steam::kAutoexec), kSeriesScript);
+    RestoreAutoexec(state, world.paths, nullptr);
+    EXPECT_EQ(FileBytes(world.Cfg(game, steam::kAutoexec)), kUserScript);
+    EXPECT_FALSE(files::FileExists(world.Cfg(game, steam::kAutoexecOld)));
+  }
+}
+
+TEST(Recover, WithoutLeftoversOnlyAStoredMarkerRestores) {
+  struct Case {
+    const char* marker;
+    bool restores;
+  };
+  for (const Case& c : {Case{"0", false}, Case{"", false}, Case{"1", true}}) {
+    SCOPED_TRACE(std::string("marker '") + c.marker + "'");
+    GameWorld world;
+    world.SetValues(Game::HalfLife2, kHl2Start);
+    world.SetValues(Game::LostCoast, kLostCoastStart);
+    BackupRegistry(world.paths);
+    world.SetValues(Game::HalfLife2, kSeriesValues);
+    SeamsScope seams({true});
+    MemoryStore store;
+    store.values[backup::kNoErrorWarningValue] = c.marker;
+    Recover(world.paths, store, nullptr);
+    EXPECT_TRUE(store.writes.empty());
+    EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(c.restores ? kHl2Start : kSeriesValues));
+    EXPECT_EQ(files::FileExists(world.Backup(Game::HalfLife2)), !c.restores);
+    EXPECT_TRUE(seams.seams.log.empty());
+  }
+}
+
+TEST(Recover, LockedSeriesScriptNeverCostsTheUsersScript) {
+  GameWorld world;
+  const std::string script = world.Cfg(Game::HalfLife2, steam::kAutoexec);
+  const std::string saved = world.Cfg(Game::HalfLife2, steam::kAutoexecOld);
+  LeaveCrashedSeries(world, {Game::HalfLife2, true, false, {}, false, std::nullopt, ""});
+  MemoryStore store;
+  {
+    // The user answers Yes, but neither the move back nor the delete can happen.
+    SeamsScope seams({true});
+    UniqueHandle lock = LockExclusively(script);
+    Recover(world.paths, store, nullptr);
+    EXPECT_EQ(seams.seams.log.size(), 1u);
+  }
+  EXPECT_EQ(FileBytes(saved), kUserScript);
+  EXPECT_EQ(FileBytes(script), kSeriesScript);
+
+  // The next start finds the set-aside script again and puts it back.
+  SeamsScope seams({false});
+  Recover(world.paths, store, nullptr);
+  EXPECT_EQ(FileBytes(script), kUserScript);
+  EXPECT_FALSE(files::FileExists(saved));
+  EXPECT_EQ(store.values[backup::kNoErrorWarningValue], "1");
+}
+
+}  // namespace
+}  // namespace quorvel
