@@ -35,7 +35,14 @@ inline constexpr int kMainWidth = 514;
 inline constexpr int kMainHeight = 351;
 
 // The pages of PageControl, by index.
-enum class Page { PathInformation = 0, ResolutionDetail, FiltersDemos, Miscellaneous, OurSponsor, UpdateBench };
+enum class Page {
+  PathInformation = 0,
+  ResolutionDetail,
+  FiltersDemos,
+  Miscellaneous,
+  OurSponsor,
+  UpdateBench
+};
 inline constexpr int kPageCount = 6;
 
 // The two groups of the navigation bar and their items, in the order shown.
