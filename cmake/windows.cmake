@@ -89,9 +89,13 @@ foreach(dir ${test_dirs})
   file(GLOB wintest_src CONFIGURE_DEPENDS ${dir}/*_wintest.cpp)
   if(wintest_src)
     get_filename_component(name ${dir} NAME)
-    # With the program's resources, so window tests find its pictures and manifest.
-    add_executable(win_${name}_tests ${wintest_src} ${program_rc})
-    add_dependencies(win_${name}_tests quorvel_pictures)
+    # The window tests carry the program's resources (pictures, manifest, version).
+    if(name STREQUAL "ui")
+      add_executable(win_${name}_tests ${wintest_src} ${program_rc})
+      add_dependencies(win_${name}_tests quorvel_pictures)
+    else()
+      add_executable(win_${name}_tests ${wintest_src})
+    endif()
     target_compile_definitions(win_${name}_tests PRIVATE
       QUORVEL_FIXTURES="Z:${CMAKE_SOURCE_DIR}/tests/fixtures")
     target_link_libraries(win_${name}_tests PRIVATE quorvel_test_support gtest_main)

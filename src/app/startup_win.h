@@ -7,7 +7,8 @@ namespace quorvel {
 
 class MainWindow;
 
-inline constexpr const char* kReinstallMessage = "Please reinstall the Zarvent Half-Life 2 Benchmark!";
+inline constexpr const char* kReinstallMessage =
+    "Please reinstall the Zarvent Half-Life 2 Benchmark!";
 inline constexpr const char* kInstallGameMessage = "Please install the Half-Life 2!";
 
 struct StartupOptions {

@@ -29,10 +29,11 @@ constexpr const char* kFontFace = "MS Sans Serif";
 constexpr UINT kMoveByTitle = 0xF012;  // SC_MOVE with HTCAPTION: the window follows the mouse
 
 constexpr const char* kGroupTitles[2] = {"Benchmark", "Help"};
-constexpr const char* kNavTitles[kNavItemCount] = {
-    "Path & information", "Resolution & detail", "Filters & demos", "Miscellaneous",
-    "Benchmark help",     "Update bench",        "Our Sponsor",     "Homepage",
-    "HL2 TweakGuide",     "About..."};
+constexpr const char* kNavTitles[kNavItemCount] = {"Path & information", "Resolution & detail",
+                                                   "Filters & demos",    "Miscellaneous",
+                                                   "Benchmark help",     "Update bench",
+                                                   "Our Sponsor",        "Homepage",
+                                                   "HL2 TweakGuide",     "About..."};
 constexpr NavGroup kNavGroupOf[kNavItemCount] = {
     NavGroup::Benchmark, NavGroup::Benchmark, NavGroup::Benchmark, NavGroup::Benchmark,
     NavGroup::Help,      NavGroup::Help,      NavGroup::Help,      NavGroup::Help,
@@ -89,9 +90,9 @@ void FillGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom, bool 
   for (int i = 0; i < span; ++i) {
     double t = span > 1 ? static_cast<double>(i) / (span - 1) : 0.0;
     auto channel = [t](int a, int b) { return static_cast<BYTE>(a + (b - a) * t); };
-    COLORREF c = RGB(channel(GetRValue(top), GetRValue(bottom)),
-                     channel(GetGValue(top), GetGValue(bottom)),
-                     channel(GetBValue(top), GetBValue(bottom)));
+    COLORREF c =
+        RGB(channel(GetRValue(top), GetRValue(bottom)), channel(GetGValue(top), GetGValue(bottom)),
+            channel(GetBValue(top), GetBValue(bottom)));
     GdiObject<HBRUSH> brush(::CreateSolidBrush(c));
     RECT line = vertical ? RECT{rect.left, rect.top + i, rect.right, rect.top + i + 1}
                          : RECT{rect.left + i, rect.top, rect.left + i + 1, rect.bottom};
@@ -148,10 +149,10 @@ void MainWindow::Create() {
                                    ui::kTransparentKey, IMAGE_BITMAP, LR_CREATEDIBSECTION);
 
   // A frameless window; the system menu gives the task bar entry minimise and close.
-  HWND created = ::CreateWindowExA(WS_EX_APPWINDOW, kMainWindowClass, kApplicationTitle,
-                                   WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, kMainWidth, kMainHeight, nullptr,
-                                   nullptr, instance_, this);
+  HWND created =
+      ::CreateWindowExA(WS_EX_APPWINDOW, kMainWindowClass, kApplicationTitle,
+                        WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                        CW_USEDEFAULT, kMainWidth, kMainHeight, nullptr, nullptr, instance_, this);
   if (!created) throw AppError("The main window could not be created.");
   if (HMENU menu = ::GetSystemMenu(hwnd_, FALSE)) {
     ::DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
@@ -192,11 +193,11 @@ HWND MainWindow::Edit(HWND parent, int x, int y, int w, int h, DWORD style) {
                            parent, nextId_++, font_.Get());
 }
 
-HWND MainWindow::DropDown(HWND parent, int x, int y, int w,
-                          const std::vector<const char*>& items) {
+HWND MainWindow::DropDown(HWND parent, int x, int y, int w, const std::vector<const char*>& items) {
   HWND box = ui::CreateControl("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, x, y, w,
                                200, parent, nextId_++, font_.Get());
-  for (const char* item : items) ::SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  for (const char* item : items)
+    ::SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   return box;
 }
 
@@ -239,9 +240,10 @@ void MainWindow::BuildControls() {
                               nullptr});
   BuildTitleArea();
   BuildNavigation();
-  Separator2 = ui::CreateControl("STATIC", "", SS_OWNERDRAW, 141, 36, 3, 288, hwnd_, nextId_++,
-                                 font_.Get());
+  Separator2 =
+      ui::CreateControl("STATIC", "", SS_OWNERDRAW, 141, 36, 3, 288, hwnd_, nextId_++, font_.Get());
   StatusInfo = Label(hwnd_, "", 8, 332, 498, 15, SS_LEFTNOWORDWRAP);
+  ::SetWindowLongPtrA(StatusInfo, GWLP_ID, IDC_STATUSINFO);
   BuildAboutView();
   BuildPages();
   BuildProgressPanel();
@@ -284,8 +286,8 @@ void MainWindow::BuildNavigation() {
               [this, g] { ToggleGroup(static_cast<NavGroup>(g)); });
   }
   for (int i = 0; i < kNavItemCount; ++i) {
-    navItems_[i] = OwnerButton(GroupBar1, kNavTitles[i], 0, 0, 120, 18,
-                               {Look::NavItem, nullptr, nullptr, i});
+    navItems_[i] =
+        OwnerButton(GroupBar1, kNavTitles[i], 0, 0, 120, 18, {Look::NavItem, nullptr, nullptr, i});
     handCursor_.insert(navItems_[i]);
     OnCommand(navItems_[i], BN_CLICKED, "GroupBar1ItemClick",
               [this, i] { Navigate(static_cast<NavItem>(i)); });
@@ -301,6 +303,7 @@ void MainWindow::BuildNavigation() {
   int x = (128 - size.cx) / 2;
   int y = (88 - size.cy) / 2;
   BenchButton = OwnerButton(Panelsh, "", x, y, size.cx, size.cy, {Look::Picture, up, down});
+  ::SetWindowLongPtrA(BenchButton, GWLP_ID, IDC_BENCHBUTTON);
   ::SetWindowRgn(BenchButton, ui::RegionFromBitmap(up), FALSE);
   handCursor_.insert(BenchButton);
   SetTooltip(BenchButton, kRunBenchmarkTip);
@@ -341,7 +344,8 @@ void MainWindow::BuildAboutView() {
                                  font_.Get());
   AboutMemo = ui::CreateControl("EDIT", kAboutText, ES_MULTILINE | ES_READONLY | ES_CENTER, 160,
                                 128, 336, 84, hwnd_, nextId_++, font_.Get());
-  Image3 = ui::CreatePicture(hwnd_, banner, 178, 232, 300, 80, {nullptr, [this] { OpenSponsor(); }});
+  Image3 =
+      ui::CreatePicture(hwnd_, banner, 178, 232, 300, 80, {nullptr, [this] { OpenSponsor(); }});
   SponsorPicture(Image3);
   for (HWND control : {Image1, Separator1, AboutMemo, Image3}) ::ShowWindow(control, SW_HIDE);
 }
@@ -365,7 +369,8 @@ void MainWindow::BuildProgressPanel() {
   RunsLabel = Label(Panel2, "", 38, 114, 310, 16);
   HBITMAP banner = ui::LoadPicture(instance_, IDB_SPONSOR_BANNER);
   bitmaps_.emplace_back(banner);
-  Image5 = ui::CreatePicture(Panel2, banner, 28, 190, 300, 80, {nullptr, [this] { OpenSponsor(); }});
+  Image5 =
+      ui::CreatePicture(Panel2, banner, 28, 190, 300, 80, {nullptr, [this] { OpenSponsor(); }});
   SponsorPicture(Image5);
   ::ShowWindow(Panel2, SW_HIDE);
 }
@@ -396,8 +401,10 @@ void MainWindow::BuildPage0(HWND page) {
   HWND results = Group(page, " Results folder ", 8, 118, 340, 58);
   ResEdit = Edit(results, 12, 24, 224, 20, ES_READONLY);
   creamFields_.insert(ResEdit);
-  OpenResFolder = OwnerButton(results, "Open", 242, 22, 58, 24, {Look::Tool, nullptr, nullptr, IMG_OPEN_FOLDER});
-  ToolButton5 = OwnerButton(results, "", 304, 22, 24, 24, {Look::Tool, nullptr, nullptr, IMG_FOLDER});
+  OpenResFolder = OwnerButton(results, "Open", 242, 22, 58, 24,
+                              {Look::Tool, nullptr, nullptr, IMG_OPEN_FOLDER});
+  ToolButton5 =
+      OwnerButton(results, "", 304, 22, 24, 24, {Look::Tool, nullptr, nullptr, IMG_FOLDER});
   SetTooltip(OpenResFolder, "Open results folder");
   SetTooltip(ToolButton5, "Browse...");
   OnCommand(OpenResFolder, BN_CLICKED, "OpenResFolderClick", [this] { OpenResFolderClick(); });
@@ -411,7 +418,8 @@ void MainWindow::BuildPage1(HWND page) {
     // Three columns, filled top to bottom.
     int column = slot / 3;
     int row = slot % 3;
-    resItems[slot] = CheckBox(res, catalogue[slot].Label, 12 + column * 110, 20 + row * 21, 104, 18);
+    resItems[slot] =
+        CheckBox(res, catalogue[slot].Label, 12 + column * 110, 20 + row * 21, 104, 18);
   }
   cusresbox = CheckBox(res, "Custom resolution:", 12, 90, 112, 18);
   CusWidth = Edit(res, 128, 89, 44, 20, ES_READONLY);
@@ -423,8 +431,8 @@ void MainWindow::BuildPage1(HWND page) {
   });
 
   DetailBox = Group(page, " Detail level ", 8, 132, 200, 82);
-  HWND maximum = ui::CreateControl("BUTTON", "Maximum quality", BS_AUTORADIOBUTTON | WS_TABSTOP,
-                                   12, 20, 180, 18, DetailBox, nextId_++, font_.Get());
+  HWND maximum = ui::CreateControl("BUTTON", "Maximum quality", BS_AUTORADIOBUTTON | WS_TABSTOP, 12,
+                                   20, 180, 18, DetailBox, nextId_++, font_.Get());
   ui::UseClassicLook(maximum);
   ::SendMessageA(maximum, BM_SETCHECK, BST_CHECKED, 0);
   Label(DetailBox, "The maximum quality level is the best graphics possible.", 12, 42, 182, 30);
@@ -455,7 +463,8 @@ void MainWindow::BuildPage2(HWND page) {
     OnCommand(demoItems[i], BN_CLICKED, "demoClick", [this, i] { TickDemo(i); });
   }
   DemoEdit = Edit(demo, 14, 68, 284, 20, ES_READONLY);
-  DemoEditButton = OwnerButton(demo, "", 304, 66, 24, 24, {Look::Tool, nullptr, nullptr, IMG_FOLDER});
+  DemoEditButton =
+      OwnerButton(demo, "", 304, 66, 24, 24, {Look::Tool, nullptr, nullptr, IMG_FOLDER});
   Label(demo, "Type:", 14, 102, 34, 14);
   NormalHL2 = Radio(demo, "Normal HL2 Demo", 52, 100, 118, 18);
   HL2LC = Radio(demo, "HL2 Lost Coast Demo", 176, 100, 150, 18);
@@ -471,8 +480,8 @@ void MainWindow::BuildPage3(HWND page) {
   NoteEdit = Edit(page, 12, 22, 332, 20);
   ::SendMessageA(NoteEdit, EM_LIMITTEXT, 50, 0);
   Label(page, "Heapsize ", 12, 56, 130, 14);
-  HeapsizeBox = DropDown(page, 150, 52, 180,
-                         {"64 MB - default", "128 MB", "256 MB", "512 MB", "1024 MB"});
+  HeapsizeBox =
+      DropDown(page, 150, 52, 180, {"64 MB - default", "128 MB", "256 MB", "512 MB", "1024 MB"});
   Label(page, "High Dynamic Range", 12, 82, 130, 14);
   HDRBox = DropDown(page, 150, 78, 180, {"None", "Bloom (if available)", "Full (if available)"});
   Label(page, "Refresh rate", 12, 108, 130, 14);
@@ -534,28 +543,34 @@ void MainWindow::WireSettingsHandlers() {
     OnCommand(field, EN_CHANGE, name, std::move(run));
   };
 
-  ui::TrackGroupPointerLeave(res, GuardedAction("resMouseLeave", settings(&BenchSettings::SlotsPointerLeft)));
+  ui::TrackGroupPointerLeave(
+      res, GuardedAction("resMouseLeave", settings(&BenchSettings::SlotsPointerLeft)));
   onLeave(cusresbox, "cusresboxMouseLeave", settings(&BenchSettings::CusResPointerLeft));
   OnCommand(AFBox, CBN_SELCHANGE, "AFBoxChange", settings(&BenchSettings::AFBoxChanged));
   OnCommand(AABox, CBN_SELCHANGE, "AABoxChange", settings(&BenchSettings::AABoxChanged));
-  OnCommand(RunNumberBox, CBN_SELCHANGE, "RunNumberBoxChange", settings(&BenchSettings::RunNumberChanged));
-  ui::TrackGroupPointerLeave(demo, GuardedAction("demoMouseLeave", settings(&BenchSettings::DemoPointerLeft)));
+  OnCommand(RunNumberBox, CBN_SELCHANGE, "RunNumberBoxChange",
+            settings(&BenchSettings::RunNumberChanged));
+  ui::TrackGroupPointerLeave(
+      demo, GuardedAction("demoMouseLeave", settings(&BenchSettings::DemoPointerLeft)));
   onLeave(HL2LC, "HL2LCMouseLeave", settings(&BenchSettings::HL2LCPointerLeft));
   onLeave(NormalHL2, "NormalHL2MouseLeave", settings(&BenchSettings::NormalHL2PointerLeft));
   OnCommand(ResEdit, EN_KILLFOCUS, "ResEditExit", settings(&BenchSettings::ResEditExited));
   onChange(NoteEdit, "NoteEditChange", settings(&BenchSettings::NoteChanged));
   OnCommand(HDRBox, CBN_SELCHANGE, "HDRBoxChange", settings(&BenchSettings::HDRChanged));
   onLeave(HDRBox, "HDRBoxMouseLeave", settings(&BenchSettings::HDRPointerLeft));
-  OnCommand(HeapsizeBox, CBN_SELCHANGE, "HeapsizeBoxChange", settings(&BenchSettings::HeapsizeChanged));
+  OnCommand(HeapsizeBox, CBN_SELCHANGE, "HeapsizeBoxChange",
+            settings(&BenchSettings::HeapsizeChanged));
   onLeave(HeapsizeBox, "HeapsizeBoxMouseLeave", settings(&BenchSettings::HeapsizePointerLeft));
-  OnCommand(RefreshBox, CBN_SELCHANGE, "RefreshBoxChange", settings(&BenchSettings::RefreshChanged));
+  OnCommand(RefreshBox, CBN_SELCHANGE, "RefreshBoxChange",
+            settings(&BenchSettings::RefreshChanged));
   onLeave(RefreshBox, "RefreshBoxMouseLeave", settings(&BenchSettings::RefreshPointerLeft));
   onLeave(FastZBox, "FastZBoxMouseLeave", settings(&BenchSettings::FastZPointerLeft));
   onLeave(UseProxyBox, "UseProxyBoxMouseLeave", settings(&BenchSettings::UseProxyPointerLeft));
   OnCommand(UseProxyBox, BN_CLICKED, "UseProxyBoxClick", settings(&BenchSettings::UseProxyClicked));
   onChange(ProxyServerEdit, "ProxyServerEditChange", settings(&BenchSettings::ProxyServerChanged));
   onChange(ProxyPortEdit, "ProxyPortEditChange", settings(&BenchSettings::ProxyPortChanged));
-  onChange(ProxyUsernameEdit, "ProxyUsernameEditChange", settings(&BenchSettings::ProxyUsernameChanged));
+  onChange(ProxyUsernameEdit, "ProxyUsernameEditChange",
+           settings(&BenchSettings::ProxyUsernameChanged));
   onChange(ProxyPassEdit, "ProxyPassEditChange", settings(&BenchSettings::ProxyPassChanged));
 
   // Pointer-leaves of a drop-down list: its list box is a window of its own.
@@ -662,14 +677,16 @@ LRESULT MainWindow::ControlColour(UINT message, HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(creamBrush_.Get());
   }
   if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX)
-    return ::DefWindowProcA(hwnd_, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    return ::DefWindowProcA(hwnd_, message, reinterpret_cast<WPARAM>(dc),
+                            reinterpret_cast<LPARAM>(control));
   if (IsClass(control, "Edit")) {
     if (control == AboutMemo || control == SponsorMemo) {
       ::SetBkColor(dc, kPageColour);
       ::SetTextColor(dc, kSilver);
       return reinterpret_cast<LRESULT>(pageBrush_.Get());
     }
-    return ::DefWindowProcA(hwnd_, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    return ::DefWindowProcA(hwnd_, message, reinterpret_cast<WPARAM>(dc),
+                            reinterpret_cast<LPARAM>(control));
   }
   ::SetBkMode(dc, TRANSPARENT);
   COLORREF text = whiteLabels_.count(control) ? kWhite : kSilver;
@@ -766,13 +783,26 @@ void MainWindow::DrawItem(const DRAWITEMSTRUCT& item) {
       bool current = false;
       if (::IsWindowVisible(PageControl)) {
         switch (nav) {
-          case NavItem::PathInformation: current = activePage_ == Page::PathInformation; break;
-          case NavItem::ResolutionDetail: current = activePage_ == Page::ResolutionDetail; break;
-          case NavItem::FiltersDemos: current = activePage_ == Page::FiltersDemos; break;
-          case NavItem::Miscellaneous: current = activePage_ == Page::Miscellaneous; break;
-          case NavItem::OurSponsor: current = activePage_ == Page::OurSponsor; break;
-          case NavItem::UpdateBench: current = activePage_ == Page::UpdateBench; break;
-          default: break;
+          case NavItem::PathInformation:
+            current = activePage_ == Page::PathInformation;
+            break;
+          case NavItem::ResolutionDetail:
+            current = activePage_ == Page::ResolutionDetail;
+            break;
+          case NavItem::FiltersDemos:
+            current = activePage_ == Page::FiltersDemos;
+            break;
+          case NavItem::Miscellaneous:
+            current = activePage_ == Page::Miscellaneous;
+            break;
+          case NavItem::OurSponsor:
+            current = activePage_ == Page::OurSponsor;
+            break;
+          case NavItem::UpdateBench:
+            current = activePage_ == Page::UpdateBench;
+            break;
+          default:
+            break;
         }
       } else {
         current = nav == NavItem::About;
@@ -835,19 +865,37 @@ void MainWindow::ToggleGroup(NavGroup group) {
 
 void MainWindow::Navigate(NavItem item) {
   switch (item) {
-    case NavItem::PathInformation: ShowPage(Page::PathInformation); break;
-    case NavItem::ResolutionDetail: ShowPage(Page::ResolutionDetail); break;
+    case NavItem::PathInformation:
+      ShowPage(Page::PathInformation);
+      break;
+    case NavItem::ResolutionDetail:
+      ShowPage(Page::ResolutionDetail);
+      break;
     case NavItem::FiltersDemos:
       ShowPage(Page::FiltersDemos);
       if (FiltersPageShowsHint(TickedDemo())) SetStatus(kCustomDemoHint);
       break;
-    case NavItem::Miscellaneous: ShowPage(Page::Miscellaneous); break;
-    case NavItem::BenchmarkHelp: OpenHelp(); break;
-    case NavItem::UpdateBench: ShowPage(Page::UpdateBench); break;
-    case NavItem::OurSponsor: ShowPage(Page::OurSponsor); break;
-    case NavItem::Homepage: CurrentSeams().ShellOpen(hwnd_, kHomepageAddress, SW_SHOW); break;
-    case NavItem::TweakGuide: CurrentSeams().ShellOpen(hwnd_, kTweakGuideAddress, SW_SHOW); break;
-    case NavItem::About: ShowAboutView(); break;
+    case NavItem::Miscellaneous:
+      ShowPage(Page::Miscellaneous);
+      break;
+    case NavItem::BenchmarkHelp:
+      OpenHelp();
+      break;
+    case NavItem::UpdateBench:
+      ShowPage(Page::UpdateBench);
+      break;
+    case NavItem::OurSponsor:
+      ShowPage(Page::OurSponsor);
+      break;
+    case NavItem::Homepage:
+      CurrentSeams().ShellOpen(hwnd_, kHomepageAddress, SW_SHOW);
+      break;
+    case NavItem::TweakGuide:
+      CurrentSeams().ShellOpen(hwnd_, kTweakGuideAddress, SW_SHOW);
+      break;
+    case NavItem::About:
+      ShowAboutView();
+      break;
   }
 }
 
@@ -857,9 +905,7 @@ void MainWindow::ApplyColours() {
   ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
 }
 
-void MainWindow::SetStatus(const std::string& text) {
-  ::SetWindowTextA(StatusInfo, text.c_str());
-}
+void MainWindow::SetStatus(const std::string& text) { ::SetWindowTextA(StatusInfo, text.c_str()); }
 
 std::string MainWindow::Status() const { return WindowText(StatusInfo); }
 
@@ -965,29 +1011,52 @@ void MainWindow::RadioClicked(HWND clicked) {
 
 HWND MainWindow::ControlHandle(Control control) const {
   switch (control) {
-    case Control::cusresbox: return cusresbox;
-    case Control::FastZBox: return FastZBox;
-    case Control::UseProxyBox: return UseProxyBox;
-    case Control::NormalHL2: return NormalHL2;
-    case Control::HL2LC: return HL2LC;
-    case Control::AFBox: return AFBox;
-    case Control::AABox: return AABox;
-    case Control::RunNumberBox: return RunNumberBox;
-    case Control::HDRBox: return HDRBox;
-    case Control::HeapsizeBox: return HeapsizeBox;
-    case Control::RefreshBox: return RefreshBox;
-    case Control::CusWidth: return CusWidth;
-    case Control::CusHeight: return CusHeight;
-    case Control::DemoEdit: return DemoEdit;
-    case Control::ResEdit: return ResEdit;
-    case Control::NoteEdit: return NoteEdit;
-    case Control::HL2PathEdit: return HL2PathEdit;
-    case Control::ProxyServerEdit: return ProxyServerEdit;
-    case Control::ProxyPortEdit: return ProxyPortEdit;
-    case Control::ProxyUsernameEdit: return ProxyUsernameEdit;
-    case Control::ProxyPassEdit: return ProxyPassEdit;
-    case Control::DemoEditButton: return DemoEditButton;
-    case Control::BenchButton: return BenchButton;
+    case Control::cusresbox:
+      return cusresbox;
+    case Control::FastZBox:
+      return FastZBox;
+    case Control::UseProxyBox:
+      return UseProxyBox;
+    case Control::NormalHL2:
+      return NormalHL2;
+    case Control::HL2LC:
+      return HL2LC;
+    case Control::AFBox:
+      return AFBox;
+    case Control::AABox:
+      return AABox;
+    case Control::RunNumberBox:
+      return RunNumberBox;
+    case Control::HDRBox:
+      return HDRBox;
+    case Control::HeapsizeBox:
+      return HeapsizeBox;
+    case Control::RefreshBox:
+      return RefreshBox;
+    case Control::CusWidth:
+      return CusWidth;
+    case Control::CusHeight:
+      return CusHeight;
+    case Control::DemoEdit:
+      return DemoEdit;
+    case Control::ResEdit:
+      return ResEdit;
+    case Control::NoteEdit:
+      return NoteEdit;
+    case Control::HL2PathEdit:
+      return HL2PathEdit;
+    case Control::ProxyServerEdit:
+      return ProxyServerEdit;
+    case Control::ProxyPortEdit:
+      return ProxyPortEdit;
+    case Control::ProxyUsernameEdit:
+      return ProxyUsernameEdit;
+    case Control::ProxyPassEdit:
+      return ProxyPassEdit;
+    case Control::DemoEditButton:
+      return DemoEditButton;
+    case Control::BenchButton:
+      return BenchButton;
   }
   return nullptr;
 }

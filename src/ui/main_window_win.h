@@ -19,10 +19,10 @@
 
 #include "platform/handles_win.h"
 #include "settings/bench_settings.h"
-#include "settings/game_backup_win.h"
 #include "settings/game_paths.h"
 #include "settings/settings_controls.h"
 #include "settings/settings_store.h"
+#include "ui/resource_ids.h"
 #include "ui/widgets_win.h"
 
 namespace quorvel {
@@ -30,12 +30,19 @@ namespace quorvel {
 class TForm3;
 
 inline constexpr const char* kApplicationTitle = "Zarvent Half-Life 2 benchmark";
-inline constexpr const char* kMainWindowClass = "QuorvelMainWindow";
+inline constexpr const char* kMainWindowClass = QUORVEL_MAIN_WINDOW_CLASS;
 inline constexpr int kMainWidth = 514;
 inline constexpr int kMainHeight = 351;
 
 // The pages of PageControl, by index.
-enum class Page { PathInformation = 0, ResolutionDetail, FiltersDemos, Miscellaneous, OurSponsor, UpdateBench };
+enum class Page {
+  PathInformation = 0,
+  ResolutionDetail,
+  FiltersDemos,
+  Miscellaneous,
+  OurSponsor,
+  UpdateBench
+};
 inline constexpr int kPageCount = 6;
 
 // The two groups of the navigation bar and their items, in the order shown.
@@ -94,8 +101,6 @@ class MainWindow : public SettingsControls {
   std::function<void()> Activated;              // the window became active (news check)
   std::function<void()> RestoreRegistryAtExit;  // exit button, after SaveAtExit
   std::function<void()> RestoreScriptAtClose;   // system close, first step of the query
-  // Whether a series has set the game's script aside and it is not back yet.
-  AutoexecRestorePending AutoexecPending;
   // Ends the program; by default posts the quit message to the message loop.
   std::function<void()> EndProgram;
 

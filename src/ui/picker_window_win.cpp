@@ -38,18 +38,18 @@ void TForm3::Create() {
 
   font_.Reset(ui::MakeFont("MS Sans Serif", 8));
   skin_ = std::make_unique<ui::Skin>(ui::LoadPicture(instance_, IDB_PICKER_BACKGROUND));
-  HWND created = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kPickerWindowClass,
-                                   "Custom resolution", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                                   kPickerWidth, kPickerHeight, main_.Handle(), nullptr,
-                                   instance_, this);
+  HWND created =
+      ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kPickerWindowClass, "Custom resolution",
+                        WS_POPUP | WS_CLIPCHILDREN, 0, 0, kPickerWidth, kPickerHeight,
+                        main_.Handle(), nullptr, instance_, this);
   if (!created) throw AppError("The custom resolution window could not be created.");
   ui::AttachSkin(hwnd_, skin_.get());
 
   Image1 = ui::CreatePicture(hwnd_, skin_->Background(), 0, 0, kPickerWidth, kPickerHeight);
-  CheckList1 = ui::CreateControl(
-      "LISTBOX", "",
-      LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
-      10, 38, 208, 406, hwnd_, kCheckListId, font_.Get());
+  CheckList1 = ui::CreateControl("LISTBOX", "",
+                                 LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY |
+                                     LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+                                 10, 38, 208, 406, hwnd_, kCheckListId, font_.Get());
   ::SendMessageA(CheckList1, LB_SETITEMHEIGHT, 0, kPickerLineHeight);
   ::SetWindowSubclass(CheckList1, ListProc, kListSubclass, reinterpret_cast<DWORD_PTR>(this));
   Button1 = ui::CreateControl("BUTTON", "Add", BS_OWNERDRAW | WS_TABSTOP, 10, 458, 96, 28, hwnd_,
@@ -107,7 +107,8 @@ std::string TForm3::LineText(int line) const {
   LRESULT length = ::SendMessageA(CheckList1, LB_GETTEXTLEN, static_cast<WPARAM>(line), 0);
   if (length == LB_ERR) return "";
   std::string text(static_cast<size_t>(length) + 1, '\0');
-  ::SendMessageA(CheckList1, LB_GETTEXT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(text.data()));
+  ::SendMessageA(CheckList1, LB_GETTEXT, static_cast<WPARAM>(line),
+                 reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(length));
   return text;
 }
@@ -121,7 +122,8 @@ void TForm3::SetLineTicked(int line, bool ticked) {
   if (line < 0 || line >= LineCount()) return;
   ::SendMessageA(CheckList1, LB_SETITEMDATA, static_cast<WPARAM>(line), ticked ? 1 : 0);
   RECT r;
-  if (::SendMessageA(CheckList1, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&r)) != LB_ERR)
+  if (::SendMessageA(CheckList1, LB_GETITEMRECT, static_cast<WPARAM>(line),
+                     reinterpret_cast<LPARAM>(&r)) != LB_ERR)
     ::InvalidateRect(CheckList1, &r, FALSE);
 }
 
@@ -139,7 +141,8 @@ void TForm3::Rebuild() {
   ::SendMessageA(CheckList1, LB_RESETCONTENT, 0, 0);
   modes_ = DisplayModeList();
   for (const std::string& mode : modes_) {
-    LRESULT index = ::SendMessageA(CheckList1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode.c_str()));
+    LRESULT index =
+        ::SendMessageA(CheckList1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode.c_str()));
     if (index >= 0) ::SendMessageA(CheckList1, LB_SETITEMDATA, static_cast<WPARAM>(index), 0);
   }
 }

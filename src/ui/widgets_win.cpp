@@ -45,7 +45,8 @@ void PaintPanel(HWND panel, const PanelData& data) {
   if (data.look.groupFrame) {
     char caption[256] = {};
     ::GetWindowTextA(panel, caption, sizeof caption);
-    HGDIOBJ oldFont = ::SelectObject(dc, data.font ? data.font : ::GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ oldFont =
+        ::SelectObject(dc, data.font ? data.font : ::GetStockObject(DEFAULT_GUI_FONT));
     SIZE extent = {};
     ::GetTextExtentPoint32A(dc, caption, static_cast<int>(::lstrlenA(caption)), &extent);
     int mid = extent.cy / 2;
@@ -64,7 +65,8 @@ void PaintPanel(HWND panel, const PanelData& data) {
     ::LineTo(dc, frame.right - 1, frame.top);
     ::SelectObject(dc, oldPen);
     if (caption[0]) {
-      RECT textRect = {client.left + 6, client.top, client.left + 6 + extent.cx, client.top + extent.cy};
+      RECT textRect = {client.left + 6, client.top, client.left + 6 + extent.cx,
+                       client.top + extent.cy};
       if (data.look.solidFill) {
         GdiObject<HBRUSH> fill(::CreateSolidBrush(data.look.fill));
         ::FillRect(dc, &textRect, fill.Get());
@@ -85,8 +87,7 @@ LRESULT PanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE: {
       auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      ::SetWindowLongPtrA(panel, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      ::SetWindowLongPtrA(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
       break;
     }
     case WM_NCDESTROY:
@@ -123,7 +124,8 @@ LRESULT PanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  if (!Guarded(RootOf(panel), "panel", [&] { result = PanelMessage(panel, message, wParam, lParam); }))
+  if (!Guarded(RootOf(panel), "panel",
+               [&] { result = PanelMessage(panel, message, wParam, lParam); }))
     return ::DefWindowProcA(panel, message, wParam, lParam);
   return result;
 }
@@ -172,7 +174,7 @@ LRESULT PictureMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       if (data) {
-        int button = message == WM_LBUTTONDOWN ? VK_LBUTTON
+        int button = message == WM_LBUTTONDOWN   ? VK_LBUTTON
                      : message == WM_RBUTTONDOWN ? VK_RBUTTON
                                                  : VK_MBUTTON;
         if (button == VK_LBUTTON) data->leftDown = true;
@@ -322,11 +324,10 @@ const Skin* SkinOf(HWND anyChild) {
 HWND CreatePanel(HWND parent, const char* caption, int x, int y, int w, int h,
                  const PanelLook& look, HFONT font, DWORD extraStyle) {
   auto* data = new PanelData{look, font};
-  HWND panel = ::CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, caption,
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | extraStyle,
-                                 x, y, w, h, parent, nullptr,
-                                 reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
-                                 data);
+  HWND panel = ::CreateWindowExA(
+      WS_EX_CONTROLPARENT, kPanelClass, caption,
+      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | extraStyle, x, y, w, h, parent,
+      nullptr, reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)), data);
   if (!panel) {
     delete data;
     throw AppError("The window could not be created.");
@@ -338,10 +339,9 @@ HWND CreatePanel(HWND parent, const char* caption, int x, int y, int w, int h,
 HWND CreatePicture(HWND parent, HBITMAP bitmap, int x, int y, int w, int h,
                    PictureActions actions) {
   auto* data = new PictureData{bitmap, std::move(actions)};
-  HWND picture = ::CreateWindowExA(0, kPictureClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                                   x, y, w, h, parent, nullptr,
-                                   reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
-                                   data);
+  HWND picture = ::CreateWindowExA(
+      0, kPictureClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h, parent, nullptr,
+      reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)), data);
   if (!picture) {
     delete data;
     throw AppError("The window could not be created.");
@@ -396,8 +396,8 @@ void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y) {
   ::DeleteDC(source);
 }
 
-HWND CreateControl(const char* className, const char* text, DWORD style, int x, int y, int w,
-                   int h, HWND parent, int id, HFONT font, DWORD exStyle) {
+HWND CreateControl(const char* className, const char* text, DWORD style, int x, int y, int w, int h,
+                   HWND parent, int id, HFONT font, DWORD exStyle) {
   HWND control = ::CreateWindowExA(
       exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y, w, h, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -410,11 +410,10 @@ HWND CreateControl(const char* className, const char* text, DWORD style, int x, 
 void UseClassicLook(HWND control) { ::SetWindowTheme(control, L"", L""); }
 
 void Tooltips::Create(HWND owner) {
-  tips_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                            reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(owner, GWLP_HINSTANCE)),
-                            nullptr);
+  tips_ = ::CreateWindowExA(
+      WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+      reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(owner, GWLP_HINSTANCE)), nullptr);
   if (tips_) ::SendMessageA(tips_, TTM_SETMAXTIPWIDTH, 0, 300);
 }
 
@@ -463,7 +462,8 @@ std::string Tooltips::Get(HWND control) const {
   TOOLINFOW probe = info;
   if (!::SendMessageW(tips_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&probe))) return "";
   info.lpszText = buffer;
-  ::SendMessageW(tips_, TTM_GETTEXTW, sizeof buffer / sizeof buffer[0], reinterpret_cast<LPARAM>(&info));
+  ::SendMessageW(tips_, TTM_GETTEXTW, sizeof buffer / sizeof buffer[0],
+                 reinterpret_cast<LPARAM>(&info));
   char text[1024] = {};
   ::WideCharToMultiByte(CP_ACP, 0, buffer, -1, text, sizeof text, nullptr, nullptr);
   return text;

@@ -80,8 +80,8 @@ HRGN RegionFromBitmap(HBITMAP bitmap);
 void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y);
 
 // A child control of any class with the window's font.
-HWND CreateControl(const char* className, const char* text, DWORD style, int x, int y, int w,
-                   int h, HWND parent, int id, HFONT font, DWORD exStyle = 0);
+HWND CreateControl(const char* className, const char* text, DWORD style, int x, int y, int w, int h,
+                   HWND parent, int id, HFONT font, DWORD exStyle = 0);
 
 // Turns the visual style off for a control so that it draws with the colours its parent
 // gives it (check boxes and radio buttons on the dark background).

@@ -15,8 +15,8 @@ TEST(DemoChoiceTest, EachItemStoresItsNumberAndOnlyTheCustomDemoEnablesItsContro
     bool hint;
   };
   const Case cases[] = {
-      {0, true, true, "1", false, false},  {1, true, true, "2", false, false},
-      {2, true, true, "3", false, false},  {3, true, true, "4", true, true},
+      {0, true, true, "1", false, false}, {1, true, true, "2", false, false},
+      {2, true, true, "3", false, false}, {3, true, true, "4", true, true},
       {3, false, true, "4", true, false},  // start-up ticks it while page 0 is shown
       {3, true, false, "4", true, false},  // a file is already defined
   };

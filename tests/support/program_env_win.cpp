@@ -7,6 +7,7 @@
 #include "platform/files_win.h"
 #include "platform/registry_win.h"
 #include "platform/text.h"
+#include "support/process_helpers_win.h"
 #include "settings/settings_store.h"
 #include "settings/steam_game.h"
 

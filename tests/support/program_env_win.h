@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "platform/handles_win.h"
-#include "support/process_helpers_win.h"
 
 namespace quorvel::testing {
 
 // The folder of the running test executable, ending with "\" (the build tree).
 std::string BuildFolder();
+// Deletes a folder with everything below it; true when it is gone.
+bool RemoveTree(const std::string& folder);
 // Writes bytes to a file, creating its folder.
 void WriteFile(const std::string& path, const std::string& bytes);
 

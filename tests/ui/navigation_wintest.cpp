@@ -1,8 +1,8 @@
 // The navigation bar, the About view, the link and document commands, moving the window and
 // the ways out of the program.
+#include "bench/demo_choice.h"
 #include "ui/links.h"
 #include "ui/window_fixture_win.h"
-#include "bench/demo_choice.h"
 
 namespace quorvel::testing {
 namespace {
@@ -80,16 +80,11 @@ TEST_F(NavigationTest, StatusLineIsClearedExceptByFiltersAndDemos) {
     std::string status;
   };
   const Case cases[] = {
-      {NavItem::FiltersDemos, 0, result},
-      {NavItem::FiltersDemos, 3, kCustomDemoHint},
-      {NavItem::PathInformation, 0, ""},
-      {NavItem::ResolutionDetail, 3, ""},
-      {NavItem::Miscellaneous, 0, ""},
-      {NavItem::UpdateBench, 0, ""},
-      {NavItem::OurSponsor, 0, ""},
-      {NavItem::About, 0, ""},
-      {NavItem::Homepage, 0, result},
-      {NavItem::TweakGuide, 0, result},
+      {NavItem::FiltersDemos, 0, result}, {NavItem::FiltersDemos, 3, kCustomDemoHint},
+      {NavItem::PathInformation, 0, ""},  {NavItem::ResolutionDetail, 3, ""},
+      {NavItem::Miscellaneous, 0, ""},    {NavItem::UpdateBench, 0, ""},
+      {NavItem::OurSponsor, 0, ""},       {NavItem::About, 0, ""},
+      {NavItem::Homepage, 0, result},     {NavItem::TweakGuide, 0, result},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.item));
@@ -121,7 +116,8 @@ TEST_F(NavigationTest, LinksAndHelpGoThroughTheShell) {
   EXPECT_TRUE(WasShown("open: " + machine->InstallFolder + "Help.pdf"));
 
   // Every sponsor picture opens the sponsor's site with a click.
-  for (HWND picture : {window->Image2, window->Image6, window->Image8, window->Image3, window->Image5}) {
+  for (HWND picture :
+       {window->Image2, window->Image6, window->Image8, window->Image3, window->Image5}) {
     size_t before = Shown().size();
     ::SendMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     ::SendMessageA(picture, WM_LBUTTONUP, 0, 0);
@@ -158,9 +154,11 @@ TEST_F(NavigationTest, TooltipsAndHandCursors) {
             "graphics-bound situations.");
   EXPECT_EQ(window->Tooltip(window->UseProxyBox), "");
   EXPECT_EQ(window->Tooltip(picker->ToolButton1), "Close");
-  for (HWND control : {window->SpeedButton1, window->SpeedButton2, window->BenchButton, window->Image3}) {
+  for (HWND control :
+       {window->SpeedButton1, window->SpeedButton2, window->BenchButton, window->Image3}) {
     ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
-    ::SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ::SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(::GetCursor(), ::LoadCursor(nullptr, IDC_HAND));
   }
   ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
@@ -208,7 +206,8 @@ TEST_F(NavigationTest, WindowShapeTitleAndTexts) {
   char af[64] = {};
   ::SendMessageA(window->AFBox, CB_GETLBTEXT, 5, reinterpret_cast<LPARAM>(af));
   EXPECT_STREQ(af, "Anisotropic 16\xD7");
-  EXPECT_EQ(window->MaxSetText().rfind("// Tovrel - Maximum details\r\n\r\nsv_cheats \"1\"", 0), 0u);
+  EXPECT_EQ(window->MaxSetText().rfind("// Tovrel - Maximum details\r\n\r\nsv_cheats \"1\"", 0),
+            0u);
 }
 
 // Observes the system command the background sends, and keeps the move loop from starting.
@@ -223,7 +222,8 @@ LRESULT CALLBACK CatchMove(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 TEST_F(NavigationTest, LeftButtonOnTheBackgroundMovesTheWindow) {
   std::vector<WPARAM> moves;
-  ASSERT_TRUE(::SetWindowSubclass(window->Handle(), CatchMove, 7, reinterpret_cast<DWORD_PTR>(&moves)));
+  ASSERT_TRUE(
+      ::SetWindowSubclass(window->Handle(), CatchMove, 7, reinterpret_cast<DWORD_PTR>(&moves)));
   ::SendMessageA(window->Image4, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 10));
   ::SendMessageA(window->Image4, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(300, 10));
   EXPECT_TRUE(moves.empty());

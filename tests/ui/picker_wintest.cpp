@@ -9,7 +9,8 @@ class PickerTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    seams.modes = {{640, 480}, {800, 600}, {800, 600}, {800, 600}, {1024, 768}, {1600, 1200}, {800, 600}};
+    seams.modes = {{640, 480},  {800, 600},   {800, 600}, {800, 600},
+                   {1024, 768}, {1600, 1200}, {800, 600}};
     Install({{"CusW", "0"}, {"CusH", "0"}, {"CusRes", "untouched"}});
     Open();
     ASSERT_TRUE(completed);

@@ -19,7 +19,8 @@ struct Shot {
 };
 
 Shot Capture(HWND window) {
-  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  ::RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Pump();
   RECT r;
   ::GetWindowRect(window, &r);
@@ -49,7 +50,8 @@ Shot Capture(HWND window) {
 
 std::string ShotFolder() {
   const char* build = std::getenv("QUORVEL_BUILD");
-  std::string folder = build ? std::string("Z:") + build + "\\screenshots\\" : BuildFolder() + "screenshots\\";
+  std::string folder =
+      build ? std::string("Z:") + build + "\\screenshots\\" : BuildFolder() + "screenshots\\";
   files::ForceDirectories(folder);
   return folder;
 }
@@ -98,10 +100,19 @@ class ScreenshotTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    Install({{"Demo", "4"}, {"640", "1"}, {"1024", "1"}, {"Note", "Screenshot run"},
-             {"AFLevel", "5"}, {"AALevel", "2"}, {"HDR", "1"}, {"Heapsize", "256000"},
-             {"Refresh", "60"}, {"RunNumber", "3"}, {"UseProxy", "1"},
-             {"ProxyServer", "proxy.local"}, {"ProxyPort", "3128"}});
+    Install({{"Demo", "4"},
+             {"640", "1"},
+             {"1024", "1"},
+             {"Note", "Screenshot run"},
+             {"AFLevel", "5"},
+             {"AALevel", "2"},
+             {"HDR", "1"},
+             {"Heapsize", "256000"},
+             {"Refresh", "60"},
+             {"RunNumber", "3"},
+             {"UseProxy", "1"},
+             {"ProxyServer", "proxy.local"},
+             {"ProxyPort", "3128"}});
     Open();
     ASSERT_TRUE(completed);
     ::SetWindowPos(window->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -117,7 +128,9 @@ TEST_F(ScreenshotTest, EveryViewIsDrawnWithTheWindowsColours) {
   // The group captions are orange.
   Shot bar = Capture(window->Handle());
   POINT caption = InShot(window->GroupCaption(NavGroup::Benchmark), 0, 0);
-  EXPECT_GT(CountNear(bar, {caption.x, caption.y, caption.x + 90, caption.y + 20}, RGB(243, 126, 31)), 20);
+  EXPECT_GT(
+      CountNear(bar, {caption.x, caption.y, caption.x + 90, caption.y + 20}, RGB(243, 126, 31)),
+      20);
 
   struct View {
     NavItem item;

@@ -13,8 +13,14 @@ class LoadTest : public WindowTest {
 
 TEST_F(LoadTest, FixedResolutionsAreUsableOnlyWhenTheDisplayOffersThem) {
   seams.modes = {{640, 480}, {800, 600}, {1024, 768}, {800, 600}, {1280, 1024}, {1920, 1080}};
-  Install({{"640", "1"}, {"800", "0"}, {"1024", "1"}, {"1600", "1"}, {"2048", "1"},
-           {"hdw1", "1"}, {"hdw2", "1"}, {"hdw3", "1"}});
+  Install({{"640", "1"},
+           {"800", "0"},
+           {"1024", "1"},
+           {"1600", "1"},
+           {"2048", "1"},
+           {"hdw1", "1"},
+           {"hdw2", "1"},
+           {"hdw3", "1"}});
   Open();
   ASSERT_TRUE(completed);
   struct Expect {
@@ -53,8 +59,26 @@ TEST_F(LoadTest, CustomSizeNeedsTheDisplaysModeAndBothValues) {
     const char* storedH;
   };
   const Case cases[] = {
-      {"offered", {{800, 600}, {1400, 1050}}, "1400", "1050", "1", "1400", "1050", true, "1400", "1050"},
-      {"offered, box clear", {{1400, 1050}}, "1400", "1050", "0", "1400", "1050", false, "1400", "1050"},
+      {"offered",
+       {{800, 600}, {1400, 1050}},
+       "1400",
+       "1050",
+       "1",
+       "1400",
+       "1050",
+       true,
+       "1400",
+       "1050"},
+      {"offered, box clear",
+       {{1400, 1050}},
+       "1400",
+       "1050",
+       "0",
+       "1400",
+       "1050",
+       false,
+       "1400",
+       "1050"},
       {"not offered", {{800, 600}, {1024, 768}}, "1400", "1050", "1", "", "", false, "0", "0"},
       {"width 0", {{1024, 768}}, "0", "768", "1", "", "", false, "0", "768"},
   };
@@ -74,10 +98,18 @@ TEST_F(LoadTest, CustomSizeNeedsTheDisplaysModeAndBothValues) {
 }
 
 TEST_F(LoadTest, ListsCheckBoxesAndFieldsShowTheirStoredValues) {
-  Install({{"AFLevel", "3"}, {"AALevel", "9"}, {"RunNumber", "4"}, {"HDR", "2"},
-           {"Heapsize", "96000"}, {"Refresh", "75"}, {"Note", "quiet machine"},
-           {"UseProxy", "1"}, {"ProxyServer", "proxy.local"}, {"ProxyPort", "3128"},
-           {"ProxyUsername", "ann"}, {"ProxyPassword", "c2VjcmV0"}});
+  Install({{"AFLevel", "3"},
+           {"AALevel", "9"},
+           {"RunNumber", "4"},
+           {"HDR", "2"},
+           {"Heapsize", "96000"},
+           {"Refresh", "75"},
+           {"Note", "quiet machine"},
+           {"UseProxy", "1"},
+           {"ProxyServer", "proxy.local"},
+           {"ProxyPort", "3128"},
+           {"ProxyUsername", "ann"},
+           {"ProxyPassword", "c2VjcmV0"}});
   Open();
   ASSERT_TRUE(completed);
   EXPECT_EQ(Selection(window->AFBox), 3);
@@ -110,8 +142,10 @@ TEST_F(LoadTest, FastZAndProxyBoxRules) {
     bool fastZTicked;
     bool proxyTicked;
   };
-  const Case cases[] = {{nullptr, nullptr, true, false}, {"0", "0", false, false},
-                        {"1", "1", true, true},          {"yes", "yes", true, false}};
+  const Case cases[] = {{nullptr, nullptr, true, false},
+                        {"0", "0", false, false},
+                        {"1", "1", true, true},
+                        {"yes", "yes", true, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fastZ ? c.fastZ : "missing");
     Install();
@@ -137,8 +171,8 @@ TEST_F(LoadTest, DemoChoiceAndItsType) {
     bool customEnabled;
   };
   const Case cases[] = {
-      {"4", nullptr, 3, true, false, true},  {"4", "1", 3, false, true, true},
-      {"2", "1", 1, false, false, false},    {"1", nullptr, 0, false, false, false},
+      {"4", nullptr, 3, true, false, true},    {"4", "1", 3, false, true, true},
+      {"2", "1", 1, false, false, false},      {"1", nullptr, 0, false, false, false},
       {"7", nullptr, -1, false, false, false},
   };
   for (const Case& c : cases) {
@@ -149,7 +183,8 @@ TEST_F(LoadTest, DemoChoiceAndItsType) {
     EXPECT_EQ(window->TickedDemo(), c.ticked);
     EXPECT_EQ(Ticked(window->NormalHL2), c.normal);
     EXPECT_EQ(Ticked(window->HL2LC), c.lostCoast);
-    for (HWND control : {window->DemoEdit, window->DemoEditButton, window->NormalHL2, window->HL2LC})
+    for (HWND control :
+         {window->DemoEdit, window->DemoEditButton, window->NormalHL2, window->HL2LC})
       EXPECT_EQ(Enabled(control), c.customEnabled);
     // Ticking the item at load ran the group's change handling, which stores the choice.
     if (c.ticked >= 0) EXPECT_EQ(store->writes["Demo"], 1);
@@ -183,8 +218,8 @@ TEST_F(LoadTest, ResultsFolderFallsBackToTheProgramsBenchmarkFolder) {
     bool exists;
     bool empty;
   };
-  const Case cases[] = {{"existing", true, false}, {"missing folder", false, false},
-                        {"empty", false, true}};
+  const Case cases[] = {
+      {"existing", true, false}, {"missing folder", false, false}, {"empty", false, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Install();

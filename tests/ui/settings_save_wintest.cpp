@@ -1,7 +1,7 @@
 // Each control writes its setting at its own moment: a change, a focus leaving, or the mouse
 // pointer leaving the control (or the group).
-#include "ui/window_fixture_win.h"
 #include "bench/demo_choice.h"
+#include "ui/window_fixture_win.h"
 
 namespace quorvel::testing {
 namespace {
@@ -28,10 +28,13 @@ TEST_F(SaveTest, EachControlWritesItsValueAtItsMoment) {
   const Case cases[] = {
       {"filtering change", "AFLevel", [](SaveTest&, MainWindow& w) { Choose(w.AFBox, 4); }, "4"},
       {"antialiasing change", "AALevel", [](SaveTest&, MainWindow& w) { Choose(w.AABox, 1); }, "1"},
-      {"runs change", "RunNumber", [](SaveTest&, MainWindow& w) { Choose(w.RunNumberBox, 2); }, "3"},
+      {"runs change", "RunNumber", [](SaveTest&, MainWindow& w) { Choose(w.RunNumberBox, 2); },
+       "3"},
       {"HDR change", "HDR", [](SaveTest&, MainWindow& w) { Choose(w.HDRBox, 1); }, "1"},
-      {"refresh change", "Refresh", [](SaveTest&, MainWindow& w) { Choose(w.RefreshBox, 3); }, "85"},
-      {"heap size change", "Heapsize", [](SaveTest&, MainWindow& w) { Choose(w.HeapsizeBox, 1); }, "128000"},
+      {"refresh change", "Refresh", [](SaveTest&, MainWindow& w) { Choose(w.RefreshBox, 3); },
+       "85"},
+      {"heap size change", "Heapsize", [](SaveTest&, MainWindow& w) { Choose(w.HeapsizeBox, 1); },
+       "128000"},
       {"HDR pointer leaves", "HDR",
        [](SaveTest&, MainWindow& w) {
          ::SendMessageA(w.HDRBox, CB_SETCURSEL, 2, 0);
@@ -50,13 +53,15 @@ TEST_F(SaveTest, EachControlWritesItsValueAtItsMoment) {
          PointerLeaves(w.RefreshBox);
        },
        "70"},
-      {"note typed", "Note", [](SaveTest&, MainWindow& w) { Type(w.NoteEdit, "my rig"); }, "my rig"},
+      {"note typed", "Note", [](SaveTest&, MainWindow& w) { Type(w.NoteEdit, "my rig"); },
+       "my rig"},
       {"note emptied", "Note", [](SaveTest&, MainWindow& w) { Type(w.NoteEdit, ""); }, ""},
       {"proxy server typed", "ProxyServer",
        [](SaveTest&, MainWindow& w) { Type(w.ProxyServerEdit, "cache.lan"); }, "cache.lan"},
       {"proxy server emptied", "ProxyServer",
        [](SaveTest&, MainWindow& w) { Type(w.ProxyServerEdit, ""); }, kMarker},
-      {"proxy port typed", "ProxyPort", [](SaveTest&, MainWindow& w) { Type(w.ProxyPortEdit, "8080"); }, "8080"},
+      {"proxy port typed", "ProxyPort",
+       [](SaveTest&, MainWindow& w) { Type(w.ProxyPortEdit, "8080"); }, "8080"},
       {"proxy user typed", "ProxyUsername",
        [](SaveTest&, MainWindow& w) { Type(w.ProxyUsernameEdit, "bob"); }, "bob"},
       {"password typed", "ProxyPassword",
@@ -67,7 +72,8 @@ TEST_F(SaveTest, EachControlWritesItsValueAtItsMoment) {
          PointerLeaves(w.FastZBox);
        },
        "0"},
-      {"fast z clicked only", "FastZ", [](SaveTest&, MainWindow& w) { Click(w.FastZBox); }, kMarker},
+      {"fast z clicked only", "FastZ", [](SaveTest&, MainWindow& w) { Click(w.FastZBox); },
+       kMarker},
       {"use proxy pointer leaves", "UseProxy",
        [](SaveTest&, MainWindow& w) {
          Click(w.UseProxyBox);

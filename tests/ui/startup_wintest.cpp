@@ -65,7 +65,8 @@ TEST_F(StartupTest, CompleteStartFindsTheGameAndShowsTheAboutView) {
   EXPECT_EQ(paths.SteamFolder, machine->SteamFolder);
   EXPECT_EQ(paths.AccountFolder, machine->AccountFolder);
   EXPECT_EQ(paths.Hl2CfgFolder, machine->AccountFolder + "half-life 2\\hl2\\cfg\\");
-  EXPECT_EQ(paths.LostCoastGameFolder, machine->AccountFolder + "half-life 2 lostcoast\\lostcoast\\");
+  EXPECT_EQ(paths.LostCoastGameFolder,
+            machine->AccountFolder + "half-life 2 lostcoast\\lostcoast\\");
   EXPECT_EQ(paths.UserSid.rfind("S-1-5-", 0), 0u) << paths.UserSid;
   EXPECT_EQ(Setting("Path"), machine->AccountFolder);
   EXPECT_EQ(WindowTextOf(window->HL2PathEdit), machine->AccountFolder);

@@ -118,8 +118,8 @@ class WindowTest : public ::testing::Test {
   void Set(const std::string& name, const std::string& value) { machine->SetSetting(name, value); }
   bool HasSetting(const std::string& name) {
     RegKey key = reg::Open(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_READ);
-    return key && ::RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr,
-                                     nullptr) == ERROR_SUCCESS;
+    return key && ::RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                      ERROR_SUCCESS;
   }
 
   // What the program showed, in order.
@@ -142,8 +142,8 @@ class WindowTest : public ::testing::Test {
   }
   static void Choose(HWND combo, int index) {
     ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    ::SendMessageA(::GetParent(combo), WM_COMMAND,
-                   MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    ::SendMessageA(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
     Pump();
   }
   static void Type(HWND edit, const std::string& text) {
