@@ -2,6 +2,7 @@
 // settings must all come back.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,7 +12,9 @@
 #include "platform/text.h"
 #include "settings/game_backup.h"
 #include "settings/steam_game.h"
+#include "support/process_helpers_win.h"
 #include "support/program_env_win.h"
+#include "ui/resource_ids.h"
 
 namespace quorvel {
 namespace {
@@ -168,6 +171,199 @@ TEST(CrashRecovery, ProgramKilledDuringASeriesGivesEverythingBack) {
                             answer);
     EXPECT_EQ(QuestionsAndErrors(log), expectedLog);
     EXPECT_EQ(env.Setting(backup::kNoErrorWarningValue), asked && !c.userScript ? "0" : "1");
+    env.Kill(second);
+  }
+}
+
+// A real series of the real program, interrupted while the game plays its demo.
+enum class WayOut { Killed, ExitButton, SystemClose };
+
+struct Interruption {
+  WayOut way;
+  bool lostCoast;
+  bool userScript;
+};
+
+std::string InterruptionName(const Interruption& c) {
+  const char* way = c.way == WayOut::Killed       ? "killed"
+                    : c.way == WayOut::ExitButton ? "exitbutton"
+                                                  : "systemclose";
+  return std::string(way) + (c.lostCoast ? "_lostcoast" : "_hl2") + (c.userScript ? "_script" : "");
+}
+
+HWND Descendant(HWND parent, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  ::EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (::GetDlgCtrlID(child) != s->id) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool WaitUntil(DWORD timeoutMs, const std::function<bool()>& condition) {
+  DWORD start = ::GetTickCount();
+  while (!condition()) {
+    if (::GetTickCount() - start > timeoutMs) return false;
+    ::Sleep(100);
+  }
+  return true;
+}
+
+// The game's values at the program's first start, and what the series writes (the window's
+// settings below: anisotropic 4x, 2x anti-aliasing, full HDR).
+const GameValues kHl2BeforeSeries = {{"mat_antialias", 0},   {"mat_forceaniso", 8},
+                                     {"mat_trilinear", 1},   {"mat_hdr_level", 0},
+                                     {"ScreenHeight", 1050}, {"ScreenWidth", 1680}};
+const GameValues kLostCoastBeforeSeries = {{"mat_antialias", 0},  {"mat_forceaniso", 16},
+                                           {"mat_trilinear", 1},  {"mat_hdr_level", 1},
+                                           {"ScreenHeight", 720}, {"ScreenWidth", 1280}};
+
+TEST(CrashRecovery, RealSeriesInterruptedGivesEverythingBack) {
+  const Interruption cases[] = {
+      {WayOut::Killed, false, true},     {WayOut::Killed, false, false},
+      {WayOut::Killed, true, true},      {WayOut::Killed, true, false},
+      {WayOut::ExitButton, false, true}, {WayOut::ExitButton, true, false},
+      {WayOut::SystemClose, true, true}, {WayOut::SystemClose, false, true},
+  };
+  for (const Interruption& c : cases) {
+    SCOPED_TRACE(InterruptionName(c));
+    ProgramEnvironment env("series_" + InterruptionName(c));
+    const std::string results = env.Root + "Results\\";
+    files::ForceDirectories(results);
+    env.CreateSettingsKey({{"640", "1"},
+                           {"RunNumber", "1"},
+                           {"Demo", c.lostCoast ? "2" : "1"},
+                           {"AFLevel", "3"},
+                           {"AALevel", "1"},
+                           {"HDR", "2"},
+                           {"ResultPath", results.c_str()},
+                           {backup::kNoErrorWarningValue, "0"}});
+    env.CreateSteamKey();
+    env.InstallGames();
+    SetGameValues(env, false, kHl2BeforeSeries);
+    SetGameValues(env, true, kLostCoastBeforeSeries);
+    // The diagnostics tool the program runs from the system folder is our stand-in.
+    char system[MAX_PATH] = {};
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    ASSERT_TRUE(::CopyFileA((testing::BuildFolder() + "standins\\dxdiag.exe").c_str(),
+                            (std::string(system) + "\\dxdiag.exe").c_str(), FALSE));
+    {
+      HKEY overrides = nullptr;
+      ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &overrides, nullptr);
+      RegKey owned(overrides);
+      reg::WriteString(owned.Get(), "dxdiag.exe", "native");
+    }
+    // Long enough a demo to interrupt the series while it plays.
+    WriteFile(env.AccountFolder + "half-life 2\\standin.ini", "[hl2]\r\nPlayMs=6000\r\n");
+
+    const std::string gameFolder = env.AccountFolder + (c.lostCoast ? steam::kLostCoastGameSubfolder
+                                                                    : steam::kHl2GameSubfolder);
+    const std::string cfg = gameFolder + steam::kCfgSubfolder;
+    const std::string script = cfg + steam::kAutoexec;
+    const std::string saved = cfg + steam::kAutoexecOld;
+    if (c.userScript) WriteFile(script, kUserScript);
+    WriteFile(cfg + steam::kValveRc, kUserValveRc);
+    auto seams = [&](const std::string& log, const std::string& answers) {
+      return std::vector<std::pair<std::string, std::string>>{
+          {"QUORVEL_SEAM_LOG", env.Root + log},
+          {"QUORVEL_SEAM_ANSWERS", answers},
+          {"QUORVEL_SEAM_MODES", "640x480,800x600,1024x768"},
+          {"QUORVEL_SEAM_NO_SHELL", "1"},
+          {"QUORVEL_SEAM_WAIT_DIVISOR", "50"}};
+    };
+
+    env.StartSteam();
+    StartedProcess first = env.StartProgram(seams("first.log", "no"));
+    ASSERT_TRUE(env.WaitForWindow(first.Id, 60000)) << "no window";
+    HWND main = ::FindWindowA(QUORVEL_MAIN_WINDOW_CLASS, nullptr);
+    ASSERT_TRUE(main);
+    HWND run = Descendant(main, IDC_BENCHBUTTON);
+    ASSERT_TRUE(run);
+    ASSERT_TRUE(WaitUntil(30000, [&] { return ::IsWindowEnabled(run) != FALSE; }));
+    ::PostMessageA(::GetParent(run), WM_COMMAND, MAKEWPARAM(IDC_BENCHBUTTON, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(run));
+    const std::string gameLog = gameFolder + "standin_hl2.log";
+    ASSERT_TRUE(WaitUntil(120000, [&] {
+      return FileBytes(gameLog).value_or("").find("timedemo: ") != std::string::npos;
+    })) << FileBytes(env.Root + "first.log").value_or("");
+    // The series has the game changed now.
+    EXPECT_EQ(FileBytes(saved),
+              c.userScript ? std::optional<std::string>(kUserScript) : std::nullopt);
+    EXPECT_NE(FileBytes(script).value_or("").find("sv_cheats"), std::string::npos);
+    EXPECT_NE(GameValuesNow(env, c.lostCoast),
+              c.lostCoast ? kLostCoastBeforeSeries : kHl2BeforeSeries);
+
+    if (c.way == WayOut::Killed) {
+      env.Kill(first);
+      // The game plays on, quits and stores its screen size, as it would after a crash.
+      EXPECT_TRUE(WaitUntil(60000, [] { return testing::ProcessIdsNamed("hl2.exe").empty(); }));
+      EXPECT_EQ(env.GameSetting(c.lostCoast, "ScreenWidth"), 640);
+    } else {
+      if (c.way == WayOut::ExitButton) {
+        HWND exit = ::ChildWindowFromPointEx(main, POINT{500, 13}, CWP_SKIPINVISIBLE);
+        ASSERT_TRUE(exit && exit != main);
+        ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(exit), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(exit));
+      } else {
+        ::PostMessageA(main, WM_CLOSE, 0, 0);
+      }
+      EXPECT_EQ(env.WaitExit(first, 30000), 0);
+      // The game is ended without a chance to store its screen size, so what the way out
+      // put back stays to be seen.
+      for (DWORD id : testing::ProcessIdsNamed("hl2.exe")) {
+        UniqueHandle game(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        ::TerminateProcess(game.Get(), 1);
+        ::WaitForSingleObject(game.Get(), 10000);
+      }
+      if (c.way == WayOut::ExitButton) {
+        // The registry is back at once; the script waits for the next start.
+        EXPECT_EQ(GameValuesNow(env, false), kHl2BeforeSeries);
+        EXPECT_EQ(GameValuesNow(env, true), kLostCoastBeforeSeries);
+        EXPECT_FALSE(files::FileExists(env.InstallFolder + backup::kHl2BackupFile));
+        EXPECT_NE(FileBytes(script).value_or("").find("sv_cheats"), std::string::npos);
+      } else {
+        // The script is back at once; the registry waits for the next start.
+        EXPECT_EQ(FileBytes(script),
+                  c.userScript ? std::optional<std::string>(kUserScript) : std::nullopt);
+        EXPECT_FALSE(files::FileExists(saved));
+        EXPECT_TRUE(files::FileExists(env.InstallFolder + backup::kHl2BackupFile));
+      }
+    }
+
+    // A script in the Half-Life 2 folder is asked about: the user keeps their own, and
+    // deletes the series' one.
+    const bool asked = !c.lostCoast;
+    const std::string answer = c.userScript ? "no" : "yes";
+    StartedProcess second = env.StartProgram(seams("second.log", answer));
+    ASSERT_TRUE(env.WaitForWindow(second.Id, 60000)) << "no window at the next start";
+
+    std::optional<std::string> expectedScript;
+    if (c.userScript)
+      expectedScript = kUserScript;
+    else if (c.lostCoast && c.way != WayOut::SystemClose)
+      expectedScript = FileBytes(std::string(QUORVEL_FIXTURES) + "/bench/autoexec.cfg");
+    EXPECT_EQ(FileBytes(script), expectedScript);
+    EXPECT_FALSE(files::FileExists(saved));
+    EXPECT_EQ(FileBytes(cfg + steam::kValveRc), kUserValveRc);
+    if (c.way != WayOut::ExitButton) {
+      // Back from the backup of the first start, whatever the game stored since.
+      EXPECT_EQ(GameValuesNow(env, false), kHl2BeforeSeries);
+      EXPECT_EQ(GameValuesNow(env, true), kLostCoastBeforeSeries);
+    }
+    std::vector<std::string> expectedLog;
+    if (asked)
+      expectedLog.push_back(std::string("confirm: ") + backup::kLeftoverScriptQuestion + " -> " +
+                            answer);
+    EXPECT_EQ(QuestionsAndErrors(env.Root + "second.log"), expectedLog);
     env.Kill(second);
   }
 }
