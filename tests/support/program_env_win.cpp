@@ -14,27 +14,6 @@ namespace quorvel::testing {
 
 std::string BuildFolder() { return files::ProgramFolder(); }
 
-void RemoveTree(const std::string& folder) {
-  std::string base = text::WithBackslash(folder);
-  WIN32_FIND_DATAA entry;
-  FindHandle find(::FindFirstFileA((base + "*").c_str(), &entry));
-  if (find) {
-    do {
-      std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = base + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(path.c_str());
-      }
-    } while (::FindNextFileA(find.Get(), &entry));
-  }
-  find.Reset();
-  ::RemoveDirectoryA(folder.c_str());
-}
-
 void WriteFile(const std::string& path, const std::string& bytes) {
   size_t cut = path.find_last_of('\\');
   if (cut != std::string::npos) files::ForceDirectories(path.substr(0, cut));

@@ -13,8 +13,8 @@ namespace quorvel::testing {
 
 // The folder of the running test executable, ending with "\" (the build tree).
 std::string BuildFolder();
-// Deletes a folder with everything below it; no error when it is missing.
-void RemoveTree(const std::string& folder);
+// Deletes a folder with everything below it; true when it is gone (process_helpers_win.cpp).
+bool RemoveTree(const std::string& folder);
 // Writes bytes to a file, creating its folder.
 void WriteFile(const std::string& path, const std::string& bytes);
 
