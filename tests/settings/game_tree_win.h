@@ -17,6 +17,7 @@
 #include "settings/game_backup.h"
 #include "settings/game_paths.h"
 #include "settings/settings_store.h"
+#include "support/process_helpers_win.h"
 #include "support/program_env_win.h"
 
 namespace quorvel::testing {
