@@ -1,11 +1,13 @@
 #include "app/game_settings_steps_win.h"
 
+#include "settings/game_backup_win.h"
 #include "ui/main_window_win.h"
 
 namespace quorvel {
 
-// The recovery and the backup join here; until then start-up goes straight on to the
-// About view.
-void RecoverAndBackUpGameSettings(MainWindow& window) { (void)window; }
+void RecoverAndBackUpGameSettings(MainWindow& window) {
+  Recover(window.Paths(), window.Store(), window.Handle());
+  BackupRegistry(window.Paths());
+}
 
 }  // namespace quorvel

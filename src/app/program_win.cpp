@@ -2,12 +2,16 @@
 
 #include <ole2.h>
 
+#include <memory>
+
 #include "app/single_instance_win.h"
 #include "app/startup_win.h"
 #include "platform/error_reporter_win.h"
 #include "platform/files_win.h"
+#include "settings/game_backup_win.h"
 #include "ui/main_window_win.h"
 #include "ui/picker_window_win.h"
+#include "ui/series_controller_win.h"
 
 namespace quorvel {
 
@@ -19,12 +23,20 @@ int RunProgram(HINSTANCE instance) {
 
   MainWindow main(instance);
   TForm3 picker(instance, main);
+  AutoexecRestorePending autoexec;
+  std::unique_ptr<SeriesController> series;
   try {
     main.Create();
     guard.SetMainWindow(main.Handle());
     RunStartup(main, ProgramStartupOptions());
     picker.Create();
     main.AttachPicker(&picker);
+    // The series needs the game paths that start-up has just derived.
+    series = std::make_unique<SeriesController>(main, autoexec);
+    main.RestoreRegistryAtExit = [&] { RestoreRegistry(main.Paths()); };
+    main.RestoreScriptAtClose = [&] {
+      if (autoexec.Pending) RestoreAutoexec(autoexec, main.Paths(), main.Handle());
+    };
   } catch (const std::exception& e) {
     ReportError(main.Handle(), "Application", &e);
     if (!main.Handle()) return 1;

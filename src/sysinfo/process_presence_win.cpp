@@ -54,16 +54,19 @@ void ProcessPresence::CheckSteamRunning() {
   SteamRunning = process::SteamInProcessList(ProcessNames);
 }
 
-void ProcessPresence::CheckGameRunning() {
-  bool running = false;
+bool ProcessPresence::GameProcessRunning() const {
   if (auto processes = RunningProcesses()) {
     for (const auto& [id, name] : *processes) {
       if (!process::IsGameProcessName(name)) continue;
       UniqueHandle game(::OpenProcess(SYNCHRONIZE, FALSE, id));
-      running = game && ::WaitForSingleObject(game.Get(), 0) == WAIT_TIMEOUT;
-      break;
+      return game && ::WaitForSingleObject(game.Get(), 0) == WAIT_TIMEOUT;
     }
   }
+  return false;
+}
+
+void ProcessPresence::CheckGameRunning() {
+  bool running = GameProcessRunning();
   if (!running) {
     GameRunning = false;
     return;

@@ -25,6 +25,10 @@ class ProcessPresence {
   // pending user-interface messages once, so other events may run inside this call.
   // User-interface thread only.
   void CheckGameRunning();
+
+  // Whether the first process named "hl2.exe" (any case) is still running, without pausing
+  // and without touching GameRunning. User-interface thread only.
+  bool GameProcessRunning() const;
 };
 
 }  // namespace quorvel

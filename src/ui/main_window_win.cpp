@@ -243,6 +243,7 @@ void MainWindow::BuildControls() {
   Separator2 =
       ui::CreateControl("STATIC", "", SS_OWNERDRAW, 141, 36, 3, 288, hwnd_, nextId_++, font_.Get());
   StatusInfo = Label(hwnd_, "", 8, 332, 498, 15, SS_LEFTNOWORDWRAP);
+  ::SetWindowLongPtrA(StatusInfo, GWLP_ID, IDC_STATUSINFO);
   BuildAboutView();
   BuildPages();
   BuildProgressPanel();
@@ -302,6 +303,7 @@ void MainWindow::BuildNavigation() {
   int x = (128 - size.cx) / 2;
   int y = (88 - size.cy) / 2;
   BenchButton = OwnerButton(Panelsh, "", x, y, size.cx, size.cy, {Look::Picture, up, down});
+  ::SetWindowLongPtrA(BenchButton, GWLP_ID, IDC_BENCHBUTTON);
   ::SetWindowRgn(BenchButton, ui::RegionFromBitmap(up), FALSE);
   handCursor_.insert(BenchButton);
   SetTooltip(BenchButton, kRunBenchmarkTip);

@@ -22,6 +22,7 @@
 #include "settings/game_paths.h"
 #include "settings/settings_controls.h"
 #include "settings/settings_store.h"
+#include "ui/resource_ids.h"
 #include "ui/widgets_win.h"
 
 namespace quorvel {
@@ -29,7 +30,7 @@ namespace quorvel {
 class TForm3;
 
 inline constexpr const char* kApplicationTitle = "Zarvent Half-Life 2 benchmark";
-inline constexpr const char* kMainWindowClass = "QuorvelMainWindow";
+inline constexpr const char* kMainWindowClass = QUORVEL_MAIN_WINDOW_CLASS;
 inline constexpr int kMainWidth = 514;
 inline constexpr int kMainHeight = 351;
 

@@ -26,3 +26,9 @@
 #define IMG_LINK 5
 #define IMG_CLOSE 6
 #define IMG_DEMO 7
+
+// Controls known outside the window: test tools and the headless demo press the run button
+// and read the status line of the running program.
+#define IDC_BENCHBUTTON 4001
+#define IDC_STATUSINFO 4002
+#define QUORVEL_MAIN_WINDOW_CLASS "QuorvelMainWindow"

@@ -17,32 +17,12 @@
 #include "settings/game_backup.h"
 #include "settings/game_paths.h"
 #include "settings/settings_store.h"
+#include "support/process_helpers_win.h"
 #include "support/program_env_win.h"
 
 namespace quorvel::testing {
 
 using Values = std::array<std::uint32_t, 6>;
-
-// A fresh folder below the temp folder, ending with "\", removed with everything in it.
-class TempFolder {
- public:
-  TempFolder() {
-    static int counter = 0;
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    path_ = text::WithBackslash(temp) +
-            text::Format("quorvel_%lu_%d\\", ::GetCurrentProcessId(), ++counter);
-    RemoveTree(path_);
-    files::ForceDirectories(path_);
-  }
-  ~TempFolder() { RemoveTree(path_); }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 inline void PutFile(const std::string& path, const std::string& bytes) {
   ASSERT_TRUE(files::WriteAll(path, bytes)) << path;
@@ -91,8 +71,11 @@ class GameWorld {
   GameWorld& operator=(const GameWorld&) = delete;
 
   static std::string NextSid() {
+    return text::Format("S-1-5-21-4711-%lu-0-%d", ::GetCurrentProcessId(), NextNumber());
+  }
+  static int NextNumber() {
     static int counter = 0;
-    return text::Format("S-1-5-21-4711-%lu-0-%d", ::GetCurrentProcessId(), ++counter);
+    return ++counter;
   }
 
   std::string Cfg(steam::Game game, const char* file) const { return paths.CfgFolder(game) + file; }
@@ -144,7 +127,7 @@ class GameWorld {
   GamePaths paths;
 
  private:
-  TempFolder folder_;
+  TempFolder folder_{text::Format("quorvel_backup_%lu_%d", ::GetCurrentProcessId(), NextNumber())};
   std::string sid_;
 };
 

@@ -7,6 +7,7 @@
 #include "platform/files_win.h"
 #include "platform/registry_win.h"
 #include "platform/text.h"
+#include "support/process_helpers_win.h"
 #include "settings/settings_store.h"
 #include "settings/steam_game.h"
 
@@ -129,6 +130,18 @@ void ProgramEnvironment::InstallGames(bool halfLife2, bool lostCoast) {
   }
   for (const char* demo : {"zrv_highway.dem", "zrv_lost_coast.dem", "zrv_anticitizen.dem"})
     WriteFile(InstallFolder + "Demos\\" + demo, std::string("demo data of ") + demo);
+}
+
+void ProgramEnvironment::InstallDiagnosticsStandin() {
+  char system[MAX_PATH] = {};
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  ::CopyFileA((BuildFolder() + "standins\\dxdiag.exe").c_str(),
+              (std::string(system) + "\\dxdiag.exe").c_str(), FALSE);
+  HKEY overrides = nullptr;
+  ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &overrides, nullptr);
+  RegKey owned(overrides);
+  reg::WriteString(owned.Get(), "dxdiag.exe", "native");
 }
 
 void ProgramEnvironment::CreateGameSettings(

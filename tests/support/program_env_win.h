@@ -13,7 +13,7 @@ namespace quorvel::testing {
 
 // The folder of the running test executable, ending with "\" (the build tree).
 std::string BuildFolder();
-// Deletes a folder with everything below it; true when it is gone (process_helpers_win.cpp).
+// Deletes a folder with everything below it; true when it is gone.
 bool RemoveTree(const std::string& folder);
 // Writes bytes to a file, creating its folder.
 void WriteFile(const std::string& path, const std::string& bytes);
@@ -52,6 +52,10 @@ class ProgramEnvironment {
   // The game folders of the account (with their cfg folders) and the stand-in game;
   // the stand-in Steam in SteamFolder; the built-in demos in InstallFolder + "Demos\".
   void InstallGames(bool halfLife2 = true, bool lostCoast = true);
+
+  // The stand-in diagnostics tool in the system folder, where the program runs it from, and
+  // the Wine setting that makes Wine start it instead of its own.
+  void InstallDiagnosticsStandin();
 
   // The game's settings key HKEY_USERS\<sid>\Software\Valve\Source\<game>\Settings with
   // the six values the program backs up.

@@ -1,0 +1,155 @@
+// Whole benchmark series with the real program, the stand-in Steam, game and diagnostics
+// tool, real processes, registry and files, and the real waits of the series.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/files_win.h"
+#include "platform/text.h"
+#include "support/process_helpers_win.h"
+#include "support/program_env_win.h"
+
+namespace quorvel::testing {
+namespace {
+
+constexpr const char* kUserScript = "// my own script\r\nbind q \"impulse 101\"\r\nfps_max 300\r\n";
+
+std::string Read(const std::string& path) { return files::ReadAll(path).value_or("<missing>"); }
+
+// Gold files hold "{*}" where a value depends on the machine or the clock; every other
+// character must match.
+bool MatchesGoldLine(const std::string& gold, const std::string& line) {
+  size_t star = gold.find("{*}");
+  if (star == std::string::npos) return gold == line;
+  std::string head = gold.substr(0, star);
+  std::string tail = gold.substr(star + 3);
+  return line.size() >= head.size() + tail.size() && line.compare(0, head.size(), head) == 0 &&
+         line.compare(line.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+class SeriesTest : public ::testing::Test {
+ protected:
+  SeriesTest() : env("series") {}
+
+  void SetUp() override {
+    results = env.Root + "Results\\";
+    files::ForceDirectories(results);
+    env.CreateSteamKey();
+    env.InstallGames();
+    env.CreateGameSettings(false);
+    env.CreateGameSettings(true);
+    env.InstallDiagnosticsStandin();
+    WriteFile(env.AccountFolder + "half-life 2\\standin.ini",
+              "[hl2]\r\nPlayMs=3000\r\nFps=61.37\r\n");
+    seamLog = env.Root + "seams.log";
+  }
+
+  void CreateSettings(const char* runNumber) {
+    env.CreateSettingsKey({{"640", "1"},
+                           {"RunNumber", runNumber},
+                           {"Demo", "1"},
+                           {"AFLevel", "3"},
+                           {"AALevel", "1"},
+                           {"HDR", "2"},
+                           {"Heapsize", "128000"},
+                           {"Refresh", "75"},
+                           {"FastZ", "0"},
+                           {"Note", "e2e <b>note</b>"}});
+    env.SetSetting("ResultPath", results);
+  }
+
+  // Starts the program, presses its run button with the test tool and waits for the end.
+  int RunSeries(unsigned waitDivisor = 1) {
+    env.StartSteam();
+    StartedProcess program = env.StartProgram(
+        {{"QUORVEL_SEAM_LOG", seamLog},
+         {"QUORVEL_SEAM_MODES", "640x480,800x600,1024x768"},
+         {"QUORVEL_SEAM_NO_SHELL", "1"},
+         {"QUORVEL_SEAM_WAIT_DIVISOR", std::to_string(waitDivisor)}});
+    EXPECT_TRUE(env.WaitForWindow(program.Id, 60000));
+    StartedProcess press = env.Start(BuildFolder() + "press_run.exe " + results + " 300");
+    long long code = env.WaitExit(press, 400000);
+    env.Kill(program);
+    return static_cast<int>(code);
+  }
+
+  std::string NewestReport() {
+    WIN32_FIND_DATAA entry;
+    FindHandle find(::FindFirstFileA((results + "result_*.htm").c_str(), &entry));
+    return find ? results + entry.cFileName : "";
+  }
+
+  ProgramEnvironment env;
+  std::string results;
+  std::string seamLog;
+};
+
+TEST_F(SeriesTest, OneResolutionOneRunWithTheRealWaits) {
+  CreateSettings("1");
+  std::string cfg = env.AccountFolder + "half-life 2\\hl2\\cfg\\";
+  WriteFile(cfg + "autoexec.cfg", kUserScript);
+
+  ASSERT_EQ(RunSeries(), 0) << Read(seamLog);
+
+  // The user's script is back byte for byte and nothing is left beside it.
+  EXPECT_EQ(Read(cfg + "autoexec.cfg"), kUserScript);
+  EXPECT_FALSE(files::FileExists(cfg + "autoexec_old.cfg"));
+
+  // The game got the series' command line and played with the series' script.
+  std::string gameLog = Read(env.AccountFolder + "half-life 2\\hl2\\standin_hl2.log");
+  EXPECT_NE(gameLog.find("-preload -novid -mat_preloadshaders -nocdaudio -nosound -width 640 "
+                         "-height 480 +r_fastzreject 0 -refresh 75 -heapsize 128000 "
+                         "+timedemoquit zrv_highway"),
+            std::string::npos)
+      << gameLog;
+  EXPECT_NE(gameLog.find("sv_cheats"), std::string::npos) << gameLog;
+  EXPECT_EQ(gameLog.find("fps_max"), std::string::npos) << "the user's script was played";
+
+  // The game's registry values as the series wrote them (Anisotropic 4x, 2x AA, full HDR),
+  // and the size the game stored.
+  struct Value {
+    const char* name;
+    long long expected;
+  } values[] = {{"mat_picmip", 0},     {"r_shadowrendertotexture", 1},
+                {"r_rootlod", 0},      {"r_waterforcereflectentities", 1},
+                {"mat_reducefillrate", 0}, {"mat_vsync", 0},
+                {"mat_forceaniso", 4}, {"mat_trilinear", 0},
+                {"mat_antialias", 2},  {"mat_parallaxmap", 1},
+                {"mat_hdr_level", 2},  {"ScreenWidth", 640},
+                {"ScreenHeight", 480}};
+  for (const Value& v : values) EXPECT_EQ(env.GameSetting(false, v.name), v.expected) << v.name;
+  // The Lost Coast key is untouched.
+  EXPECT_EQ(env.GameSetting(true, "mat_forceaniso"), 1);
+  EXPECT_EQ(env.GameSetting(true, "mat_picmip"), -1);
+
+  // The report, whole, against the gold file.
+  std::string reportPath = NewestReport();
+  ASSERT_FALSE(reportPath.empty());
+  std::string report = Read(reportPath);
+  std::string gold = Read(std::string(QUORVEL_FIXTURES) + "/e2e/one_run_report.htm");
+  std::vector<std::string> lines = text::Split(report, '\n');
+  std::vector<std::string> goldLines = text::Split(gold, '\n');
+  ASSERT_EQ(lines.size(), goldLines.size()) << report;
+  for (size_t i = 0; i < lines.size(); ++i)
+    EXPECT_TRUE(MatchesGoldLine(goldLines[i], lines[i]))
+        << "line " << i + 1 << ":\n  got  " << lines[i] << "\n  gold " << goldLines[i];
+  // Opened with the shell, and the series ended cleanly.
+  EXPECT_NE(Read(seamLog).find("open: " + reportPath), std::string::npos) << Read(seamLog);
+  EXPECT_EQ(env.Setting("NoErrorWarning"), "0");
+  EXPECT_EQ(env.Setting("Display Memory"), " 256.0 MB");
+}
+
+TEST_F(SeriesTest, AGameThatLeavesNoResultEndsAbortedWithoutAReport) {
+  CreateSettings("2");
+  // No demo in the game folder and none to install: the game quits without a result.
+  files::DeleteQuietly(env.InstallFolder + "Demos\\zrv_highway.dem");
+  ASSERT_EQ(RunSeries(50), 1) << Read(seamLog);
+  EXPECT_TRUE(NewestReport().empty());
+  std::string cfg = env.AccountFolder + "half-life 2\\hl2\\cfg\\";
+  EXPECT_FALSE(files::FileExists(cfg + "autoexec.cfg"));
+  EXPECT_FALSE(files::FileExists(cfg + "autoexec_old.cfg"));
+}
+
+}  // namespace
+}  // namespace quorvel::testing
