@@ -112,5 +112,7 @@ file(GLOB perf_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/perf/*.cpp)
 foreach(src ${perf_src})
   get_filename_component(name ${src} NAME_WE)
   add_executable(perf_${name} ${src})
-  target_link_libraries(perf_${name} PRIVATE quorvel_win)
+  # Benchmarks may build the same machine the end-to-end tests use.
+  target_link_libraries(perf_${name} PRIVATE quorvel_test_support)
+  add_dependencies(perf_${name} quorvel_testhost ${standin_targets})
 endforeach()

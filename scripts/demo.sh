@@ -3,9 +3,24 @@
 # prefix below build/demo with what an installer and Steam would leave (the program in its
 # install folder with "Demos\", the settings key with first values, Steam's key and folder,
 # an account with both games) and starts the program there.
-# With a DISPLAY it simply runs until you close it. Without one it runs under a private Xvfb,
-# waits for the window, saves a screenshot, prints its path and stops everything it started.
+# The stand-in Steam runs, so the run button starts a real series against the stand-in game
+# (its frame rates are simulated) and the report opens when it ends.
+# With a DISPLAY it simply runs until you close it. Without one (or with --headless) it runs
+# under a private Xvfb: it waits for the window and saves a screenshot, presses the real run
+# button, saves a screenshot during the series, waits for the report, renders the report in
+# headless Chromium, prints the paths and stops everything it started. --no-series stops
+# after the first screenshot.
 set -euo pipefail
+headless=
+series=1
+for arg in "$@"; do
+  case "$arg" in
+    --headless) headless=1 ;;
+    --no-series) series= ;;
+    *) echo "usage: scripts/demo.sh [--headless] [--no-series]" >&2; exit 2 ;;
+  esac
+done
+[ -z "${DISPLAY:-}" ] && headless=1
 top=$(cd "$(dirname "$0")/.." && pwd)
 QUORVEL_WIN_ONLY=1 JOBS=${JOBS:-2} "$top/scripts/build.sh" >/dev/null
 . "$top/scripts/wine-env.sh"
@@ -19,6 +34,12 @@ drive="$WINEPREFIX/drive_c"
 install="$drive/Zarvent"
 mkdir -p "$install/Demos"
 cp "$top/build/win/quorvel.exe" "$install/"
+for demo_file in zrv_highway zrv_lost_coast zrv_anticitizen; do
+  printf 'Recorded demo %s for the stand-in game (simulated)\r\n' "$demo_file" >"$install/Demos/$demo_file.dem"
+done
+# The diagnostics tool the program runs from the system folder is the stand-in; Wine would
+# otherwise prefer its own (see the DllOverrides entry below).
+cp "$top/build/win/standins/dxdiag.exe" "$drive/windows/system32/dxdiag.exe"
 
 # Steam and an account with Half-Life 2 and Lost Coast. The stand-ins are used once they
 # are built; until then an empty hl2.exe marks where the game lies.
@@ -69,12 +90,16 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Valve\Steam]
 "SteamExe"="C:/Steam/steam.exe"
+
+[HKEY_CURRENT_USER\Software\Wine\DllOverrides]
+"dxdiag.exe"="native"
 REG
 wine regedit /S "$(winepath -w "$demo/machine.reg")" >/dev/null 2>&1
 wineserver -w
 
 program='C:\Zarvent\quorvel.exe'
-if [ -n "${DISPLAY:-}" ]; then
+if [ -z "$headless" ]; then
+  wine 'C:\Steam\steam.exe' >/dev/null 2>&1 &
   wine "$program" || true
   wineserver -k >/dev/null 2>&1 || true
   exit 0
@@ -96,6 +121,8 @@ trap cleanup EXIT
 export DISPLAY=":$display"
 for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
 
+wine 'C:\Steam\steam.exe' >/dev/null 2>&1 &
+sleep 2
 wine "$program" >/dev/null 2>&1 &
 program_pid=$!
 shown=
@@ -111,4 +138,31 @@ fi
 sleep 2  # let it paint
 shot="$demo/screenshot.png"
 import -window root "$shot"
-echo "$shot"
+echo "screenshot: $shot"
+[ -n "$series" ] || exit 0
+
+# Press the real run button and wait for the series (about half a minute per run).
+cp "$top/build/win/press_run.exe" "$drive/"
+results='C:\Zarvent\Benchmark\'
+wine 'C:\press_run.exe' "$results" 600 >"$demo/press_run.txt" 2>/dev/null &
+press_pid=$!
+sleep 8
+import -window root "$demo/series.png"
+echo "screenshot during the series: $demo/series.png"
+rc=0
+wait "$press_pid" || rc=$?
+tr -d '\r' <"$demo/press_run.txt"
+if [ "$rc" != 0 ]; then
+  echo "The series ended without a report." >&2
+  exit 1
+fi
+report=$(tr -d '\r' <"$demo/press_run.txt" | sed -n 's/^report: //p')
+report_unix=$(winepath -u "$report" 2>/dev/null)
+echo "report file: $report_unix"
+if command -v chromium >/dev/null 2>&1; then
+  chromium --headless --no-sandbox --disable-gpu --disable-background-networking \
+    --disable-component-update --disable-sync --no-first-run \
+    --user-data-dir="$demo/chromium" --window-size=800,1000 \
+    --screenshot="$demo/report.png" "file://$report_unix" >/dev/null 2>&1 || true
+  [ -f "$demo/report.png" ] && echo "report rendered: $demo/report.png"
+fi

@@ -39,18 +39,7 @@ class SeriesTest : public ::testing::Test {
     env.InstallGames();
     env.CreateGameSettings(false);
     env.CreateGameSettings(true);
-    // The diagnostics tool the program runs from the system folder is our stand-in.
-    char system[MAX_PATH] = {};
-    ::GetSystemDirectoryA(system, MAX_PATH);
-    ASSERT_TRUE(::CopyFileA((BuildFolder() + "standins\\dxdiag.exe").c_str(),
-                            (std::string(system) + "\\dxdiag.exe").c_str(), FALSE));
-    // Wine would otherwise run its own diagnostics tool in place of the stand-in.
-    HKEY overrides = nullptr;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0,
-                      KEY_ALL_ACCESS, nullptr, &overrides, nullptr);
-    RegKey owned(overrides);
-    ::RegSetValueExA(owned.Get(), "dxdiag.exe", 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>("native"), 7);
+    env.InstallDiagnosticsStandin();
     WriteFile(env.AccountFolder + "half-life 2\\standin.ini",
               "[hl2]\r\nPlayMs=3000\r\nFps=61.37\r\n");
     seamLog = env.Root + "seams.log";

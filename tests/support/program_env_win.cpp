@@ -132,6 +132,18 @@ void ProgramEnvironment::InstallGames(bool halfLife2, bool lostCoast) {
     WriteFile(InstallFolder + "Demos\\" + demo, std::string("demo data of ") + demo);
 }
 
+void ProgramEnvironment::InstallDiagnosticsStandin() {
+  char system[MAX_PATH] = {};
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  ::CopyFileA((BuildFolder() + "standins\\dxdiag.exe").c_str(),
+              (std::string(system) + "\\dxdiag.exe").c_str(), FALSE);
+  HKEY overrides = nullptr;
+  ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &overrides, nullptr);
+  RegKey owned(overrides);
+  reg::WriteString(owned.Get(), "dxdiag.exe", "native");
+}
+
 void ProgramEnvironment::CreateGameSettings(
     bool lostCoast, std::initializer_list<std::pair<const char*, DWORD>> values) {
   HKEY key = nullptr;

@@ -53,6 +53,10 @@ class ProgramEnvironment {
   // the stand-in Steam in SteamFolder; the built-in demos in InstallFolder + "Demos\".
   void InstallGames(bool halfLife2 = true, bool lostCoast = true);
 
+  // The stand-in diagnostics tool in the system folder, where the program runs it from, and
+  // the Wine setting that makes Wine start it instead of its own.
+  void InstallDiagnosticsStandin();
+
   // The game's settings key HKEY_USERS\<sid>\Software\Valve\Source\<game>\Settings with
   // the six values the program backs up.
   void CreateGameSettings(bool lostCoast, std::initializer_list<std::pair<const char*, DWORD>>
