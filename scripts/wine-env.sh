@@ -28,3 +28,37 @@ quorvel_wine_fresh() {
   mkdir -p "$(dirname "$prefix")"
   cp -a "$template" "$prefix"
 }
+
+# quorvel_xvfb_start GEOMETRY: starts a private Xvfb on a display number that the server
+# itself chooses (-displayfd: it binds the first free one, so two runs side by side never
+# pick the same number) and exports DISPLAY once it accepts clients. Sets QUORVEL_XVFB_PID;
+# stop it with quorvel_xvfb_stop.
+quorvel_xvfb_start() {
+  local geometry=${1:-1600x1200x24} numfile
+  numfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  QUORVEL_XVFB_PID=$!
+  local i
+  for i in $(seq 300); do
+    # The number is written with its line end once the server listens.
+    if [ "$(wc -l <"$numfile")" -ge 1 ]; then break; fi
+    kill -0 "$QUORVEL_XVFB_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  local number
+  number=$(head -n 1 "$numfile")
+  rm -f "$numfile"
+  if [ -z "$number" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$number"
+}
+
+quorvel_xvfb_stop() {
+  if [ -n "${QUORVEL_XVFB_PID:-}" ]; then
+    kill "$QUORVEL_XVFB_PID" >/dev/null 2>&1
+    wait "$QUORVEL_XVFB_PID" 2>/dev/null
+    QUORVEL_XVFB_PID=
+  fi
+}

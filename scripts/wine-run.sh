@@ -13,13 +13,18 @@ root=${QUORVEL_WINE_ROOT:-$exe_dir/wine}
 name=$(basename "$exe" .exe)
 export WINEPREFIX="$root/prefixes/$name"
 quorvel_wine_fresh "$root/template" "$WINEPREFIX"
-# The program's own folder is handed over as a Windows path by its Z: drive form.
-cleanup() { wineserver -k >/dev/null 2>&1; }
+# A wineserver of the prefix's own, up before the first process: programs that start
+# programs never race each other to start it.
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+  quorvel_xvfb_stop
+}
 trap cleanup EXIT
-if [ "${QUORVEL_KEEP_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
-  wine "$exe" "$@"
-else
-  xvfb-run -a -s "-screen 0 1600x1200x24" wine "$exe" "$@"
+wineserver -p
+if [ "${QUORVEL_KEEP_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
+  quorvel_xvfb_start 1600x1200x24 || exit 1
 fi
+wine "$exe" "$@"
 rc=$?
 exit $rc
