@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/reference_machine.h"
 #include "bench/report_writer.h"
 #include "bench/report_writer_win.h"
 #include "bench/result_reader.h"
@@ -33,28 +34,6 @@ double NowMs() {
   return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-SystemInfoSnapshot Machine() {
-  SystemInfoSnapshot info;
-  info.OperatingSystem = "Microsoft Windows XP Professional";
-  info.SystemMemory = "2.0 GB ";
-  info.CpuName = "AMD Athlon(tm) 64 X2 Dual Core Processor 4800+";
-  info.CpuSpeed = 2400;
-  info.SoundDevice = "Realtek High Definition Audio";
-  info.DisplayMemory = " 512.0 MB";
-  info.DriverVersion = " 6.14.10.6764";
-  info.AtiFound = true;
-  info.AtiCardName = "RADEON X1900 XT";
-  info.AtiBusType = "PCI Express x16";
-  info.AtiMemoryType = "GDDR3";
-  info.AtiVpuClock = "625.00 MHz";
-  info.AtiMemoryClock = "725.00 MHz";
-  info.AdapterFound = true;
-  info.AdapterName = "RADEON X1900 XT";
-  info.AdapterGpuClock = "625 MHz";
-  info.AdapterMemoryClock = "725 MHz";
-  return info;
-}
-
 // The whole report of one series, saved into `folder`; returns the saved file's size.
 size_t OneReport(const std::string& folder, const std::vector<std::string>& resultFiles,
                  bool save) {
@@ -67,7 +46,7 @@ size_t OneReport(const std::string& folder, const std::vector<std::string>& resu
   series.DetailName = "Maximum";
   SlotBlockSettings settings{
       "Full (if available)", "256 MB", "4\xD7", "Anisotropic 16\xD7", true, "1400", "1050"};
-  WriteReportHead(series, Machine(), "Reference machine, <b>overclocked</b>");
+  WriteReportHead(series, bench_test::AtiMachine(), "Reference machine, <b>overclocked</b>");
   for (const ResolutionSlot& slot : ResolutionCatalogue()) {
     series.CurrentKey = slot.RunKey;
     series.HeadingWritten = false;

@@ -27,23 +27,6 @@ LARGE_INTEGER Now() {
   return t;
 }
 
-HWND FindChild(HWND parent, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  ::EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        if (::GetDlgCtrlID(child) != s->id) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // Presses the run button and returns the seconds until an hl2.exe process exists; waits for
 // the series to end afterwards. Negative when the game never started.
 double PressAndTimeFirstGameStart(HWND button) {
@@ -93,7 +76,7 @@ int main() {
   StartedProcess program = env.StartProgram(
       {{"QUORVEL_SEAM_MODES", "640x480,800x600,1024x768"}, {"QUORVEL_SEAM_NO_SHELL", "1"}});
   HWND window = env.WaitForWindow(program.Id, 60000);
-  HWND button = window ? FindChild(window, IDC_BENCHBUTTON) : nullptr;
+  HWND button = window ? FindChildById(window, IDC_BENCHBUTTON) : nullptr;
   if (!button) {
     std::printf("the program's run button was not found\n");
     return 1;

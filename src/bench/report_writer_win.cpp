@@ -43,10 +43,10 @@ DWORD SaveFile(const std::string& name, const std::string& bytes) {
   return 0;
 }
 
-std::string LocaleText(bool date, const SYSTEMTIME& when) {
+std::string LocaleText(bool date, const SYSTEMTIME& when, LCID locale) {
   auto call = [&](char* out, int size) {
-    return date ? ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &when, nullptr, out, size)
-                : ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &when, nullptr, out, size);
+    return date ? ::GetDateFormatA(locale, DATE_SHORTDATE, &when, nullptr, out, size)
+                : ::GetTimeFormatA(locale, 0, &when, nullptr, out, size);
   };
   int size = call(nullptr, 0);
   if (size <= 0) return std::string();
@@ -58,8 +58,8 @@ std::string LocaleText(bool date, const SYSTEMTIME& when) {
 
 }  // namespace
 
-std::string LocaleDateTimeText(const SYSTEMTIME& when) {
-  return DateTimeText(LocaleText(true, when), LocaleText(false, when));
+std::string LocaleDateTimeText(const SYSTEMTIME& when, LCID locale) {
+  return DateTimeText(LocaleText(true, when, locale), LocaleText(false, when, locale));
 }
 
 void StampSeries(BenchSeries& series) {

@@ -11,7 +11,7 @@
 namespace quorvel::bench {
 
 // The date and time of `when` in the user's locale (short date, a blank, the time format).
-std::string LocaleDateTimeText(const SYSTEMTIME& when);
+std::string LocaleDateTimeText(const SYSTEMTIME& when, LCID locale = LOCALE_USER_DEFAULT);
 
 // Reads the clock twice: the first reading becomes Stamp (made file-name safe), the second
 // StartedAt.

@@ -19,10 +19,11 @@ std::string Utf16ToLatin1(std::string_view bytes) {
   return out;
 }
 
-// The text of the line that holds `label`, from `start` on; npos when no line does.
-size_t FindLabel(const std::vector<std::string>& lines, size_t start, const char* label,
-                 std::string* text) {
-  for (size_t i = start; i < lines.size(); ++i) {
+// The text of the line that holds `label`, from `start` up to (not including) `end`; npos
+// when no line does.
+size_t FindLabel(const std::vector<std::string>& lines, size_t start, size_t end,
+                 const char* label, std::string* text) {
+  for (size_t i = start; i < end && i < lines.size(); ++i) {
     std::string candidate = LineText(lines[i]);
     if (text::ContainsNoCase(candidate, label)) {
       *text = std::move(candidate);
@@ -35,6 +36,19 @@ size_t FindLabel(const std::vector<std::string>& lines, size_t start, const char
 // The value is cut by position, as if the label started the text.
 std::string From(const std::string& text, size_t position) {
   return position < text.size() ? text.substr(position) : std::string();
+}
+
+// A section of the report starts with a rule of dashes above its title.
+bool IsSectionRule(const std::string& line) {
+  size_t first = line.find_first_not_of(' ');
+  return first != std::string::npos && line.find_first_not_of("- ", first) == std::string::npos;
+}
+
+// The first line after `from` that starts another section; the number of lines when none does.
+size_t SectionEnd(const std::vector<std::string>& lines, size_t from) {
+  for (size_t i = from + 1; i < lines.size(); ++i)
+    if (IsSectionRule(lines[i])) return i;
+  return lines.size();
 }
 
 void EraseFirst(std::string& text, char c) {
@@ -85,20 +99,24 @@ DxdiagValues ParseDxdiagReport(const std::vector<std::string>& lines) {
   DxdiagValues values;
   size_t start = 0;
   std::string text;
+  size_t end = lines.size();
   auto scan = [&](const char* label) -> bool {
-    size_t found = FindLabel(lines, start, label, &text);
+    size_t found = FindLabel(lines, start, end, label, &text);
     if (found == std::string::npos) return false;
     start = found;
     return true;
   };
   // Without a card name the report has no display device, and a "Driver Version:" further
-  // down would be a sound device's: the display values are then not looked for at all.
+  // down would be a sound device's: the display values are then not looked for at all. For
+  // the same reason the display labels are looked for only up to the next section.
   if (scan(kCardNameLabel)) {
     values.CardName = From(text, std::strlen(kCardNameLabel));
+    end = SectionEnd(lines, start);
     if (scan(kDisplayMemoryLabel))
       values.DisplayMemory = From(text, std::strlen(kDisplayMemoryLabel));
     if (scan(kDriverVersionLabel))
       values.DriverVersion = From(text, std::strlen(kDriverVersionLabel));
+    end = lines.size();
   }
   if (scan(kDescriptionLabel)) {
     // Cut one character early, so the value starts with the label's colon.

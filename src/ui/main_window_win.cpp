@@ -593,25 +593,8 @@ void MainWindow::OnCommand(HWND control, UINT code, const char* name, std::funct
 // Window procedure
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  MainWindow* self = nullptr;
-  if (message == WM_NCCREATE) {
-    self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    ::RemovePropA(hwnd, "QuorvelSkin");
-    self->hwnd_ = nullptr;
-    return ::DefWindowProcA(hwnd, message, wParam, lParam);
-  }
-  LRESULT result = 0;
-  if (!Guarded(hwnd, "TForm1", [&] { result = self->HandleMessage(message, wParam, lParam); }))
-    return ::DefWindowProcA(hwnd, message, wParam, lParam);
-  return result;
+  return ui::ObjectWindowProc(hwnd, message, wParam, lParam, "TForm1", &MainWindow::hwnd_,
+                              &MainWindow::HandleMessage);
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -196,25 +196,8 @@ void TForm3::DrawButton(const DRAWITEMSTRUCT& item) {
 }
 
 LRESULT CALLBACK TForm3::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  TForm3* self = nullptr;
-  if (message == WM_NCCREATE) {
-    self = static_cast<TForm3*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<TForm3*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    ::RemovePropA(hwnd, "QuorvelSkin");
-    self->hwnd_ = nullptr;
-    return ::DefWindowProcA(hwnd, message, wParam, lParam);
-  }
-  LRESULT result = 0;
-  if (!Guarded(hwnd, "TForm3", [&] { result = self->HandleMessage(message, wParam, lParam); }))
-    return ::DefWindowProcA(hwnd, message, wParam, lParam);
-  return result;
+  return ui::ObjectWindowProc(hwnd, message, wParam, lParam, "TForm3", &TForm3::hwnd_,
+                              &TForm3::HandleMessage);
 }
 
 LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

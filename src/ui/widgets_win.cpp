@@ -317,6 +317,8 @@ void AttachSkin(HWND topLevel, const Skin* skin) {
   ::SetPropA(topLevel, kSkinProperty, const_cast<Skin*>(skin));
 }
 
+void DetachSkin(HWND topLevel) { ::RemovePropA(topLevel, kSkinProperty); }
+
 const Skin* SkinOf(HWND anyChild) {
   return static_cast<const Skin*>(::GetPropA(RootOf(anyChild), kSkinProperty));
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/error_reporter_win.h"
 #include "platform/handles_win.h"
 #include "platform/win.h"
 
@@ -43,7 +44,37 @@ class Skin {
 };
 
 void AttachSkin(HWND topLevel, const Skin* skin);
+void DetachSkin(HWND topLevel);
 const Skin* SkinOf(HWND anyChild);
+
+// The window procedure of a top-level window that belongs to an object of type `Window`: the
+// object comes with the creation message and is kept with the window in `Window::*handle`;
+// every message runs `Window::*handler` inside the error reporter's boundary named `where`;
+// when the window goes, the object and its skin let go of it. UI thread only.
+template <typename Window>
+LRESULT ObjectWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, const char* where,
+                         HWND Window::*handle,
+                         LRESULT (Window::*handler)(UINT, WPARAM, LPARAM)) {
+  Window* self = nullptr;
+  if (message == WM_NCCREATE) {
+    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->*handle = hwnd;
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    DetachSkin(hwnd);
+    self->*handle = nullptr;
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+  LRESULT result = 0;
+  if (!Guarded(hwnd, where, [&] { result = (self->*handler)(message, wParam, lParam); }))
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  return result;
+}
 
 // A container: paints the background under it, optionally a group frame with its window
 // text as caption, and hands WM_COMMAND, WM_NOTIFY, WM_DRAWITEM and WM_CTLCOLOR* of its

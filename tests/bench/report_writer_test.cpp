@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "bench/fake_controls.h"
+#include "bench/reference_machine.h"
 #include "bench/result_reader.h"
 
 namespace quorvel::bench {
@@ -16,29 +17,6 @@ std::string Fixture(const std::string& name) {
   std::ifstream in(std::string(QUORVEL_FIXTURES) + "/bench/" + name, std::ios::binary);
   EXPECT_TRUE(in) << name;
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-SystemInfoSnapshot AtiMachine() {
-  SystemInfoSnapshot info;
-  info.OperatingSystem = "Microsoft Windows XP";
-  info.SystemMemory = "2.0 GB ";
-  info.CpuName = "AMD Athlon(tm) 64 Processor 3500+";
-  info.CpuSpeed = 2200;
-  info.SoundDevice = "Realtek HD Audio";
-  info.CardName = " RADEON X800 XT (dxdiag)";
-  info.DisplayMemory = " 256.0 MB";
-  info.DriverVersion = " 6.14.10.6614";
-  info.AtiFound = true;
-  info.AtiCardName = "RADEON X800 XT";
-  info.AtiBusType = "PCI Express x16";
-  info.AtiMemoryType = "GDDR3";
-  info.AtiVpuClock = "500.00 MHz";
-  info.AtiMemoryClock = "500.00 MHz";
-  info.AdapterFound = true;
-  info.AdapterName = "RADEON X800 XT (Omega)";
-  info.AdapterGpuClock = "520 MHz";
-  info.AdapterMemoryClock = "560 MHz";
-  return info;
 }
 
 SlotBlockSettings Settings() {
@@ -75,7 +53,7 @@ TEST(Report, WholeReportMatchesTheGoldFile) {
   s.StartedAt = "3/12/2008 2:05:33 PM";
   s.DemoCaption = "Zarvent - Highway";
   s.DetailName = "Maximum";
-  WriteReportHead(s, AtiMachine(), "Test <b>rig</b>");
+  WriteReportHead(s, bench_test::AtiMachine(), "Test <b>rig</b>");
   Record(s, "640", 1, Result("45.6"));
   Record(s, "640", 2, Result("47.5"));
   Record(s, "hdtv1", 1, "");  // the game wrote nothing

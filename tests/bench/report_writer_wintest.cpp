@@ -72,7 +72,7 @@ TEST_F(ReportFileTest, ScoredSeriesSavesItsLinesAndOpensThem) {
   EXPECT_STREQ(SeriesEndStatus(series), "The benchmarking is successful.");
 
   OpenReport(series, nullptr);
-  EXPECT_EQ(seams.log, std::vector<std::string>{"open: " + expectedName});
+  EXPECT_EQ(seams.log, std::vector<std::string>{"open SW_SHOW: " + expectedName});
 }
 
 TEST_F(ReportFileTest, SeriesWithoutAnyScoreSavesAndOpensNothing) {
@@ -120,10 +120,7 @@ TEST_F(ReportFileTest, UnwritableResultsFolderGivesTheMessageAndNoReport) {
   EXPECT_TRUE(seams.log.empty());
 }
 
-TEST(LocaleStamp, UsEnglishDateAndTimeGiveTheUsualFileName) {
-  if (::GetUserDefaultLCID() !=
-      MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT))
-    GTEST_SKIP() << "the user's locale is not English (United States)";
+TEST(LocaleStamp, DateAndTimeOfTheLocaleGiveTheFileName) {
   SYSTEMTIME when = {};
   when.wYear = 2008;
   when.wMonth = 3;
@@ -131,9 +128,22 @@ TEST(LocaleStamp, UsEnglishDateAndTimeGiveTheUsualFileName) {
   when.wHour = 14;
   when.wMinute = 5;
   when.wSecond = 33;
-  EXPECT_EQ(LocaleDateTimeText(when), "3/12/2008 2:05:33 PM");
-  EXPECT_EQ(ReportFileName("C:\\R\\", MakeStamp(LocaleDateTimeText(when))),
-            "C:\\R\\result_3_12_2008_2_05_33_PM.htm");
+  struct Case {
+    LANGID language;
+    const char* text;
+    const char* file;
+  } cases[] = {
+      {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), "3/12/2008 2:05:33 PM",
+       "C:\\R\\result_3_12_2008_2_05_33_PM.htm"},
+      {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), "12.03.2008 14:05:33",
+       "C:\\R\\result_12_03_2008_14_05_33.htm"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string text = LocaleDateTimeText(when, MAKELCID(c.language, SORT_DEFAULT));
+    EXPECT_EQ(text, c.text);
+    EXPECT_EQ(ReportFileName("C:\\R\\", MakeStamp(text)), c.file);
+  }
 }
 
 TEST(LocaleStamp, SeriesStampIsFileNameSafe) {

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "bench/fake_controls.h"
+#include "bench/reference_machine.h"
 #include "bench/report_writer.h"
 #include "bench/temp_tree_win.h"
 #include "platform/files_win.h"
@@ -23,28 +24,6 @@ namespace {
 using steam::Game;
 
 constexpr const char* kSid = "S-1-5-21-4242-4242-4242-1002";
-
-SystemInfoSnapshot AtiMachine() {
-  SystemInfoSnapshot info;
-  info.OperatingSystem = "Microsoft Windows XP";
-  info.SystemMemory = "2.0 GB ";
-  info.CpuName = "AMD Athlon(tm) 64 Processor 3500+";
-  info.CpuSpeed = 2200;
-  info.SoundDevice = "Realtek HD Audio";
-  info.DisplayMemory = " 256.0 MB";
-  info.DriverVersion = " 6.14.10.6614";
-  info.AtiFound = true;
-  info.AtiCardName = "RADEON X800 XT";
-  info.AtiBusType = "PCI Express x16";
-  info.AtiMemoryType = "GDDR3";
-  info.AtiVpuClock = "500.00 MHz";
-  info.AtiMemoryClock = "500.00 MHz";
-  info.AdapterFound = true;
-  info.AdapterName = "RADEON X800 XT (Omega)";
-  info.AdapterGpuClock = "520 MHz";
-  info.AdapterMemoryClock = "560 MHz";
-  return info;
-}
 
 // The window, Steam and the game as the sequencer meets them; the benchmark's own steps go
 // to SeriesWork. The game "plays" the named demo when it finds it in its folder and writes
@@ -124,7 +103,7 @@ class WindowHost : public SeriesHost {
   }
   void MakeStamps() override { work_.MakeStamps(); }
   PreparedGame PrepareGame(bool lc) override { return work_.PrepareGame(lc); }
-  void WriteReportHead() override { work_.WriteReportHead(AtiMachine()); }
+  void WriteReportHead() override { work_.WriteReportHead(bench_test::AtiMachine()); }
   std::optional<std::string> ReadRunScore(bool lc) override { return work_.ReadRunScore(lc); }
   void AppendSlotHeading(const std::string& key) override { work_.AppendSlotHeading(key); }
   void AppendScoreLines(const std::string&, int done, int wanted) override {
@@ -270,7 +249,7 @@ TEST_F(SeriesWorkTest, SeriesOfThreeResolutionsSavesTheReportAndOpensIt) {
           .value_or("");
   gold = text::ReplaceAll(gold, "3/12/2008 2:05:33 PM", work->Series().StartedAt);
   EXPECT_EQ(files::ReadAll(reports[0]), gold);
-  EXPECT_EQ(seams.log, std::vector<std::string>{"open: " + reports[0]});
+  EXPECT_EQ(seams.log, std::vector<std::string>{"open SW_SHOW: " + reports[0]});
 }
 
 TEST_F(SeriesWorkTest, FailedSeriesAfterAScoredOneSavesNoReportAndSaysAborted) {

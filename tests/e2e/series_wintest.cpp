@@ -135,7 +135,7 @@ TEST_F(SeriesTest, OneResolutionOneRunWithTheRealWaits) {
     EXPECT_TRUE(MatchesGoldLine(goldLines[i], lines[i]))
         << "line " << i + 1 << ":\n  got  " << lines[i] << "\n  gold " << goldLines[i];
   // Opened with the shell, and the series ended cleanly.
-  EXPECT_NE(Read(seamLog).find("open: " + reportPath), std::string::npos) << Read(seamLog);
+  EXPECT_NE(Read(seamLog).find("open SW_SHOW: " + reportPath), std::string::npos) << Read(seamLog);
   EXPECT_EQ(env.Setting("NoErrorWarning"), "0");
   EXPECT_EQ(env.Setting("Display Memory"), " 256.0 MB");
 }

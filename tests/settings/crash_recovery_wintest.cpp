@@ -191,23 +191,6 @@ std::string InterruptionName(const Interruption& c) {
   return std::string(way) + (c.lostCoast ? "_lostcoast" : "_hl2") + (c.userScript ? "_script" : "");
 }
 
-HWND Descendant(HWND parent, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  ::EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (::GetDlgCtrlID(child) != s->id) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 bool WaitUntil(DWORD timeoutMs, const std::function<bool()>& condition) {
   DWORD start = ::GetTickCount();
   while (!condition()) {
@@ -286,7 +269,7 @@ TEST(CrashRecovery, RealSeriesInterruptedGivesEverythingBack) {
     ASSERT_TRUE(env.WaitForWindow(first.Id, 60000)) << "no window";
     HWND main = ::FindWindowA(QUORVEL_MAIN_WINDOW_CLASS, nullptr);
     ASSERT_TRUE(main);
-    HWND run = Descendant(main, IDC_BENCHBUTTON);
+    HWND run = testing::FindChildById(main, IDC_BENCHBUTTON);
     ASSERT_TRUE(run);
     ASSERT_TRUE(WaitUntil(30000, [&] { return ::IsWindowEnabled(run) != FALSE; }));
     ::PostMessageA(::GetParent(run), WM_COMMAND, MAKEWPARAM(IDC_BENCHBUTTON, BN_CLICKED),

@@ -50,6 +50,9 @@ void StopProcess(DWORD processId, DWORD graceMs = 5000);
 // StopProcess for every process named `exeName`.
 void StopProcessesNamed(const std::string& exeName, DWORD graceMs = 5000);
 
+// The first window below `parent`, at any depth, whose control id is `id`; null when none is.
+HWND FindChildById(HWND parent, int id);
+
 // A program started directly with CreateProcessA; stopped on destruction when still running.
 class ChildProcess {
  public:

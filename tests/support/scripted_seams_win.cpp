@@ -85,7 +85,11 @@ std::optional<std::string> ScriptedSeams::ChooseFolder(HWND, const std::string& 
 }
 
 void ScriptedSeams::ShellOpen(HWND owner, const std::string& target, int show) {
-  Record("open: " + target);
+  // The show mode is part of what the user sees: a window restored or shown as it was.
+  const char* mode = show == SW_SHOW         ? "SW_SHOW"
+                     : show == SW_SHOWNORMAL ? "SW_SHOWNORMAL"
+                                             : "other";
+  Record(std::string("open ") + mode + ": " + target);
   if (shellForReal) Seams::ShellOpen(owner, target, show);
 }
 

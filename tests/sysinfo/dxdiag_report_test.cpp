@@ -71,6 +71,13 @@ TEST(DxdiagReport, MissingLabelLeavesTheSearchWhereItWas) {
                std::nullopt, " 1.2.3.4", "Speakers");
 }
 
+TEST(DxdiagReport, DisplayLabelsAreLookedForOnlyInTheDisplaySection) {
+  // A trimmed report: the display section has no "Driver Version:"; the sound device's
+  // driver version below it must not pass for the display driver's.
+  ExpectValues(ParseDxdiagReportFile(Fixture("no_display_driver_label.txt")), " Trimmed Adapter",
+               " 128.0 MB", std::nullopt, "Desk Speakers");
+}
+
 TEST(DxdiagReport, LineTextRules) {
   struct Case {
     const char* line;

@@ -101,8 +101,8 @@ TEST_F(NavigationTest, LinksAndHelpGoThroughTheShell) {
   Navigate(NavItem::Miscellaneous);
   Navigate(NavItem::Homepage);
   Navigate(NavItem::TweakGuide);
-  EXPECT_TRUE(WasShown(std::string("open: ") + kHomepageAddress));
-  EXPECT_TRUE(WasShown(std::string("open: ") + kTweakGuideAddress));
+  EXPECT_TRUE(WasShown(std::string("open SW_SHOW: ") + kHomepageAddress));
+  EXPECT_TRUE(WasShown(std::string("open SW_SHOW: ") + kTweakGuideAddress));
   EXPECT_NE(std::string(kTweakGuideAddress).find("/HL2_1.html"), std::string::npos);
   EXPECT_EQ(window->ActivePage(), Page::Miscellaneous);
 
@@ -113,7 +113,7 @@ TEST_F(NavigationTest, LinksAndHelpGoThroughTheShell) {
 
   WriteFile(machine->InstallFolder + "Help.pdf", "%PDF-1.4");
   Navigate(NavItem::BenchmarkHelp);
-  EXPECT_TRUE(WasShown("open: " + machine->InstallFolder + "Help.pdf"));
+  EXPECT_TRUE(WasShown("open SW_SHOW: " + machine->InstallFolder + "Help.pdf"));
 
   // Every sponsor picture opens the sponsor's site with a click.
   for (HWND picture :
@@ -122,7 +122,7 @@ TEST_F(NavigationTest, LinksAndHelpGoThroughTheShell) {
     ::SendMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     ::SendMessageA(picture, WM_LBUTTONUP, 0, 0);
     ASSERT_EQ(Shown().size(), before + 1);
-    EXPECT_EQ(Shown().back(), std::string("open: ") + kSponsorAddress);
+    EXPECT_EQ(Shown().back(), std::string("open SW_SHOWNORMAL: ") + kSponsorAddress);
     EXPECT_EQ(window->Tooltip(picture), kSponsorTip);
   }
 }
@@ -131,7 +131,7 @@ TEST_F(NavigationTest, OpenShowsTheResultsFolderOrSaysItIsMissing) {
   const std::string folder = WindowTextOf(window->ResEdit);
   ASSERT_FALSE(folder.empty());
   Click(window->OpenResFolder);
-  EXPECT_EQ(Shown().back(), "open: " + folder);
+  EXPECT_EQ(Shown().back(), "open SW_SHOWNORMAL: " + folder);
 
   RemoveTree(folder);
   Click(window->OpenResFolder);

@@ -17,14 +17,17 @@ class PickerTest : public WindowTest {
     Navigate(NavItem::ResolutionDetail);
   }
 
-  // Opens the picker with "Possibilities"; `whileOpen` runs once the picker shows.
+  // Opens the picker with "Possibilities"; `whileOpen` runs once the picker shows and must
+  // close it with one of its own buttons.
   void WithPicker(std::function<void(TForm3&)> whileOpen) {
     current = this;
     action = std::move(whileOpen);
     ran = false;
+    closedByAction = false;
     ::SetTimer(nullptr, 0, 50, Tick);
     Click(window->CusPossibilities);  // returns when the picker closes
     EXPECT_TRUE(ran);
+    EXPECT_TRUE(closedByAction) << "the picker stayed open after its button was clicked";
     EXPECT_FALSE(picker->Shown());
     EXPECT_TRUE(::IsWindowEnabled(window->Handle()));
   }
@@ -41,13 +44,15 @@ class PickerTest : public WindowTest {
     PickerTest* self = current;
     self->ran = true;
     self->action(*self->picker);
-    // Whatever the action did, the picker must not stay open and hang the test.
-    if (self->picker->Shown()) self->picker->Close();
+    self->closedByAction = !self->picker->Shown();
+    // A picker left open would hang the test: close it, and the test fails above.
+    if (!self->closedByAction) self->picker->Close();
   }
 
   static PickerTest* current;
   std::function<void(TForm3&)> action;
   bool ran = false;
+  bool closedByAction = false;
 };
 PickerTest* PickerTest::current = nullptr;
 

@@ -15,28 +15,10 @@
 
 #include "platform/handles_win.h"
 #include "platform/win.h"
+#include "support/process_helpers_win.h"
 #include "ui/resource_ids.h"
 
 namespace {
-
-HWND FindDescendant(HWND parent, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  ::EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (::GetDlgCtrlID(child) == s->id) {
-          s->found = child;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 std::string WindowText(HWND window) {
   char text[1024] = {};
@@ -86,8 +68,8 @@ int main(int argc, char** argv) {
   HWND status = nullptr;
   if (!WaitFor(60000, [&] {
         main = ::FindWindowA(QUORVEL_MAIN_WINDOW_CLASS, nullptr);
-        if (main) button = FindDescendant(main, IDC_BENCHBUTTON);
-        if (main) status = FindDescendant(main, IDC_STATUSINFO);
+        if (main) button = quorvel::testing::FindChildById(main, IDC_BENCHBUTTON);
+        if (main) status = quorvel::testing::FindChildById(main, IDC_STATUSINFO);
         return button && status && ::IsWindowVisible(main) && ::IsWindowEnabled(button);
       })) {
     std::fprintf(stderr, "press_run: no program window with an enabled run button\n");
