@@ -121,25 +121,27 @@ TEST_F(ReportFileTest, UnwritableResultsFolderGivesTheMessageAndNoReport) {
 }
 
 TEST(LocaleStamp, DateAndTimeOfTheLocaleGiveTheFileName) {
-  SYSTEMTIME when = {};
-  when.wYear = 2008;
-  when.wMonth = 3;
-  when.wDay = 12;
-  when.wHour = 14;
-  when.wMinute = 5;
-  when.wSecond = 33;
+  // Two-digit days and months in German, whose short date pads them on some systems only.
   struct Case {
     LANGID language;
+    WORD month;
     const char* text;
     const char* file;
   } cases[] = {
-      {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), "3/12/2008 2:05:33 PM",
+      {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), 3, "3/12/2008 2:05:33 PM",
        "C:\\R\\result_3_12_2008_2_05_33_PM.htm"},
-      {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), "12.03.2008 14:05:33",
-       "C:\\R\\result_12_03_2008_14_05_33.htm"},
+      {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), 11, "12.11.2008 14:05:33",
+       "C:\\R\\result_12_11_2008_14_05_33.htm"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
+    SYSTEMTIME when = {};
+    when.wYear = 2008;
+    when.wMonth = c.month;
+    when.wDay = 12;
+    when.wHour = 14;
+    when.wMinute = 5;
+    when.wSecond = 33;
     std::string text = LocaleDateTimeText(when, MAKELCID(c.language, SORT_DEFAULT));
     EXPECT_EQ(text, c.text);
     EXPECT_EQ(ReportFileName("C:\\R\\", MakeStamp(text)), c.file);
