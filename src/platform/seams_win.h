@@ -1,8 +1,8 @@
 #pragma once
 // What tests may choose: the answers to notices, questions and dialogs, the display modes,
-// the shell's "open", the length of the run sequencer's waits and where the program dies. The shipped program uses
-// `Seams` itself, which calls Windows; the test host installs a scripted subclass.
-// All functions are called on the user-interface thread.
+// the shell's "open", the length of the run sequencer's waits and where the program dies. The
+// shipped program uses `Seams` itself, which calls Windows; the test host installs a scripted
+// subclass. All functions are called on the user-interface thread.
 #include <optional>
 #include <string>
 

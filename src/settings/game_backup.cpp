@@ -16,8 +16,8 @@ std::optional<std::string> ProfileEntry(std::string_view fileBytes, std::string_
     std::string line = text::Trim(rawLine);
     if (!line.empty() && line.front() == '[') {
       size_t close = line.find(']');
-      std::string name = text::Trim(line.substr(1, close == std::string::npos ? std::string::npos
-                                                                              : close - 1));
+      std::string name =
+          text::Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
       // Only the first section of a name counts.
       if (inSection) return std::nullopt;
       inSection = !seenSection && text::EqualsNoCase(name, section);

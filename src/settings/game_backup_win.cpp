@@ -84,9 +84,8 @@ std::string BackupGame(const GamePaths& paths, Game game) {
         written[i])
       return file;
   // The copy must outlive a power loss as surely as the marker that points to it.
-  UniqueHandle handle(::CreateFileA(file.c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle handle(::CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle || !::FlushFileBuffers(handle.Get())) return file;
   return "";
 }

@@ -103,7 +103,7 @@ class MainWindow : public SettingsControls {
   // Exit button, after SaveAtExit: true when the restore must wait; the hook then calls
   // `resume` once it may go on (the restore and the end follow).
   std::function<bool(std::function<void()> resume)> DelayExit;
-  std::function<void()> RestoreScriptAtClose;   // system close, first step of the query
+  std::function<void()> RestoreScriptAtClose;  // system close, first step of the query
   // Ends the program; by default posts the quit message to the message loop.
   std::function<void()> EndProgram;
 

@@ -28,14 +28,15 @@ SeriesController::SeriesController(MainWindow& window, AutoexecRestorePending& a
     : window_(window),
       autoexec_(autoexec),
       collector_(snapshot_, window.Store(), dxrun),
-      work_(window.Paths(), window,
-            [this](steam::Game game) {
-              if (!SetAsideAutoexec(autoexec_, window_.Paths(), game, window_.Handle()))
-                throw AppError(
-                    "Your autoexec.cfg could not be moved aside, so the benchmark did not "
-                    "change it. Please close the game and try again.");
-            },
-            window.Handle()),
+      work_(
+          window.Paths(), window,
+          [this](steam::Game game) {
+            if (!SetAsideAutoexec(autoexec_, window_.Paths(), game, window_.Handle()))
+              throw AppError(
+                  "Your autoexec.cfg could not be moved aside, so the benchmark did not "
+                  "change it. Please close the game and try again.");
+          },
+          window.Handle()),
       sequencer_(*this) {
   cp.WaitForTerminate = true;
   cp.ErrorOwner = window.Handle();
@@ -43,9 +44,7 @@ SeriesController::SeriesController(MainWindow& window, AutoexecRestorePending& a
   cp2.WaitForTerminate = false;
   dxrun.ErrorOwner = window.Handle();
   window_.RunBenchmark = [this] { sequencer_.BenchButtonClick(); };
-  window_.RestoreRegistryAtExit = [this] {
-    RestoreGameSettings(window_.Paths(), window_.Store());
-  };
+  window_.RestoreRegistryAtExit = [this] { RestoreGameSettings(window_.Paths(), window_.Store()); };
   window_.DelayExit = [this](std::function<void()> resume) { return DelayExit(std::move(resume)); };
 }
 
@@ -85,8 +84,7 @@ void SeriesController::EnableRunButton(bool enabled) {
 
 void SeriesController::ShowPanel(bool visible) {
   ::ShowWindow(window_.Panel2, visible ? SW_SHOW : SW_HIDE);
-  if (visible)
-    ::SetWindowPos(window_.Panel2, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (visible) ::SetWindowPos(window_.Panel2, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void SeriesController::SetPanelTitle(const std::string& caption, int left, int fontSize) {
@@ -121,8 +119,7 @@ void SeriesController::Repaint() {
 void SeriesController::SaveBounds() {
   WINDOWPLACEMENT placement = {};
   placement.length = sizeof(placement);
-  if (::GetWindowPlacement(window_.Handle(), &placement))
-    savedBounds_ = placement.rcNormalPosition;
+  if (::GetWindowPlacement(window_.Handle(), &placement)) savedBounds_ = placement.rcNormalPosition;
 }
 
 void SeriesController::RestoreBounds() {

@@ -456,8 +456,7 @@ class SeriesMachine {
     ::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 20000,
                           &answer);
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "the program refused the log-off";
-    ::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 20000,
-                          &answer);
+    ::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 20000, &answer);
     env.Kill(program);
   }
 
@@ -465,9 +464,8 @@ class SeriesMachine {
     return FileBytes(Log(log)).value_or("").find(line + "\n") != std::string::npos;
   }
   bool GamePlaying() const {
-    return FileBytes(GameFolder(lostCoast_) + "standin_hl2.log")
-               .value_or("")
-               .find("timedemo: ") != std::string::npos;
+    return FileBytes(GameFolder(lostCoast_) + "standin_hl2.log").value_or("").find("timedemo: ") !=
+           std::string::npos;
   }
   static bool WaitGameGone(DWORD timeoutMs = 60000) {
     return WaitUntil(timeoutMs, [] { return testing::ProcessIdsNamed("hl2.exe").empty(); });
@@ -589,8 +587,7 @@ TEST(CrashRecovery, KilledAtEveryPointOfASeriesTheUsersSettingsComeBack) {
     table.emplace_back();
     for (const Variant& v : variants) {
       SCOPED_TRACE(std::string(point.name) + ", " + v.name);
-      SeriesMachine m("kill" + std::to_string(p) + "_" + v.name, v.lostCoast, v.userScripts,
-                      2500);
+      SeriesMachine m("kill" + std::to_string(p) + "_" + v.name, v.lostCoast, v.userScripts, 2500);
       std::string problem = KillAt(m, point);
       std::vector<std::string> differences;
       if (problem.empty()) {
@@ -635,8 +632,8 @@ TEST(CrashRecovery, KilledAtEveryPointOfASeriesTheUsersSettingsComeBack) {
 TEST(CrashRecovery, SystemCloseOrLogOffAfterASeriesNeverCostsTheUsersValues) {
   for (bool logOff : {false, true}) {
     for (bool lostCoast : {false, true}) {
-      const std::string name = std::string(logOff ? "logoff" : "close") +
-                               (lostCoast ? "_lostcoast" : "_hl2");
+      const std::string name =
+          std::string(logOff ? "logoff" : "close") + (lostCoast ? "_lostcoast" : "_hl2");
       SCOPED_TRACE(name);
       SeriesMachine m(name, lostCoast, false, 500);
       auto leave = [&](StartedProcess& program, HWND main) {
@@ -651,9 +648,9 @@ TEST(CrashRecovery, SystemCloseOrLogOffAfterASeriesNeverCostsTheUsersValues) {
       HWND main = m.WaitReady(first);
       ASSERT_TRUE(main);
       SeriesMachine::PressRun(main);
-      ASSERT_TRUE(
-          WaitUntil(90000, [&] { return m.LogHas("first.log", "checkpoint: series: ended"); }))
-          << FileBytes(m.Log("first.log")).value_or("");
+      ASSERT_TRUE(WaitUntil(90000, [&] {
+        return m.LogHas("first.log", "checkpoint: series: ended");
+      })) << FileBytes(m.Log("first.log")).value_or("");
       ASSERT_NE(GameValuesNow(m.env, lostCoast),
                 lostCoast ? kLostCoastBeforeSeries : kHl2BeforeSeries);
       leave(first, main);

@@ -548,13 +548,13 @@ TEST(RestorePending, ARunningGameDefersTheRestore) {
   world.SetValues(Game::HalfLife2, kSeriesValues);
 
   testing::TempFolder gameFolder("quorvel game running");
-  ASSERT_TRUE(testing::CopyFileTo(testing::StandinsFolder() + "hl2.exe",
-                                  gameFolder.Path() + "hl2.exe"));
+  ASSERT_TRUE(
+      testing::CopyFileTo(testing::StandinsFolder() + "hl2.exe", gameFolder.Path() + "hl2.exe"));
   {
     testing::ChildProcess game;
     ASSERT_TRUE(game.Start(gameFolder.Path() + "hl2.exe -game hl2", gameFolder.Path()));
-    ASSERT_TRUE(testing::PumpUntil(
-        [] { return !testing::ProcessIdsNamed("hl2.exe").empty(); }, 20000));
+    ASSERT_TRUE(
+        testing::PumpUntil([] { return !testing::ProcessIdsNamed("hl2.exe").empty(); }, 20000));
     SeamsScope seams({});
     StartUp(world, store);
     EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kSeriesValues));
@@ -564,8 +564,8 @@ TEST(RestorePending, ARunningGameDefersTheRestore) {
     EXPECT_EQ(SecureBackupForSeries(world.paths, store, Game::HalfLife2), std::nullopt);
     EXPECT_EQ(FileBytes(world.Backup(Game::HalfLife2)), Fixture("hl2set.ini"));
   }
-  ASSERT_TRUE(testing::PumpUntil([] { return testing::ProcessIdsNamed("hl2.exe").empty(); },
-                                 20000));
+  ASSERT_TRUE(
+      testing::PumpUntil([] { return testing::ProcessIdsNamed("hl2.exe").empty(); }, 20000));
   SeamsScope seams({});
   StartUp(world, store);
   EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kHl2Start));
@@ -687,7 +687,8 @@ TEST(Recover, TheSeriesOwnScriptIsRemovedInEitherGame) {
     SeamsScope seams({});
     StartUp(world, store);
     EXPECT_FALSE(files::FileExists(world.Cfg(game, steam::kAutoexec)));
-    EXPECT_EQ(world.ReadValues(game), Expect(game == Game::LostCoast ? kLostCoastStart : kHl2Start));
+    EXPECT_EQ(world.ReadValues(game),
+              Expect(game == Game::LostCoast ? kLostCoastStart : kHl2Start));
     EXPECT_EQ(store.values[backup::kNoErrorWarningValue], "0");
     EXPECT_TRUE(seams.seams.log.empty());
 
