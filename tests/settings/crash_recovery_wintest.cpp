@@ -693,6 +693,15 @@ TEST(CrashRecovery, LeftWhileTheGamePlaysTheValuesComeBackAfterItQuit) {
       ASSERT_TRUE(WaitUntil(60000, [&] { return m.GamePlaying(); }));
       if (way == WayOut::ExitButton) {
         ASSERT_TRUE(SeriesMachine::PressExit(main));
+        // The window stays and says why.
+        HWND status = Descendant(main, IDC_STATUSINFO);
+        EXPECT_TRUE(WaitUntil(10000, [&] {
+          char text[256] = {};
+          ::GetWindowTextA(status, text, sizeof(text));
+          return std::string(text) ==
+                 "Waiting for the game to quit; then your game settings are put back and the "
+                 "program ends.";
+        }));
         EXPECT_EQ(m.env.WaitExit(first, 60000), 0);
         // The program ended after the game, with everything back.
         EXPECT_TRUE(testing::ProcessIdsNamed("hl2.exe").empty());
