@@ -33,7 +33,6 @@ int RunProgram(HINSTANCE instance) {
     main.AttachPicker(&picker);
     // The series needs the game paths that start-up has just derived.
     series = std::make_unique<SeriesController>(main, autoexec);
-    main.RestoreRegistryAtExit = [&] { RestoreRegistry(main.Paths()); };
     main.RestoreScriptAtClose = [&] {
       if (autoexec.Pending) RestoreAutoexec(autoexec, main.Paths(), main.Handle());
     };

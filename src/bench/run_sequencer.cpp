@@ -92,8 +92,10 @@ void RunSequencer::EndSeries(const std::string& status) {
   }
 }
 
+void RunSequencer::RequestStop() { stopRequested_ = true; }
+
 void RunSequencer::BenchButtonClick() {
-  if (running_) return;
+  if (running_ || stopRequested_) return;
   host_.SaveBounds();
   host_.SetStatus("");
   host_.DeleteLeftoverResult(lostCoast_);
@@ -133,6 +135,13 @@ void RunSequencer::BenchButtonClick() {
 
 void RunSequencer::PrepareSeries() {
   if (!running_) return;
+  if (stopRequested_) {
+    // Nothing of the game has been touched yet.
+    running_ = false;
+    host_.EnableRunButton(true);
+    host_.ShowPanel(false);
+    return;
+  }
   Step([&] {
     host_.Repaint();
     selection_ = host_.Selection();
@@ -168,7 +177,7 @@ void RunSequencer::PrepareSeries() {
 
 void RunSequencer::LaunchSlot(int order) {
   std::optional<int> next = NextSelectedSlot(selection_, order);
-  if (!next) {
+  if (!next || stopRequested_) {
     // Nothing left to run although the series is not complete: never leave it hanging with
     // the game prepared.
     EndSeries(kAbortedStatus);
@@ -204,6 +213,10 @@ void RunSequencer::PollGame() {
 }
 
 void RunSequencer::GameGone() {
+  if (stopRequested_) {
+    EndSeries(kAbortedStatus);
+    return;
+  }
   const ResolutionSlot* slot = SlotByRunKey(currentKey_);
   if (!slot) return;
   int order = slot->Order;

@@ -129,6 +129,11 @@ class RunSequencer {
   // The end of a Steam hand-over started by LaunchGame.
   void LaunchEnded();
 
+  // The program is being left: the run under way (if any) is let finish, the game quitting
+  // on its own, and the series then ends as an aborted one (script back, no report) without
+  // starting another run. No series starts afterwards.
+  void RequestStop();
+
   // A series is under way (from the button press until it ends or stops).
   bool Running() const { return running_; }
   bool LostCoast() const { return lostCoast_; }
@@ -148,6 +153,7 @@ class RunSequencer {
   SeriesSelection selection_;
   PreparedGame game_;
   bool running_ = false;
+  bool stopRequested_ = false;
   bool gameTouched_ = false;
   bool lostCoast_ = false;
   bool scored_ = false;

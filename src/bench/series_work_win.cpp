@@ -11,6 +11,7 @@
 #include "bench/result_reader_win.h"
 #include "platform/errors.h"
 #include "platform/files_win.h"
+#include "platform/seams_win.h"
 #include "platform/text.h"
 
 namespace quorvel::bench {
@@ -47,16 +48,23 @@ void SeriesWork::MakeStamps() {
 PreparedGame SeriesWork::PrepareGame(bool lostCoast) {
   steam::Game game = GameOf(lostCoast);
   series_.LostCoast = lostCoast;
+  Seams& seams = CurrentSeams();
   if (setAsideAutoexec_) setAsideAutoexec_(game);
+  seams.Checkpoint("series: script set aside");
   InstallDemo(series_, paths_, DemoChoiceFrom(controls_), game, owner_);
+  seams.Checkpoint("series: demo installed");
   WriteRunRegistry(paths_, game, controls_.Selected(Control::AFBox),
                    controls_.Selected(Control::AABox));
+  seams.Checkpoint("series: run registry written");
   WriteDetailRegistry(paths_, game, controls_.Selected(Control::HDRBox));
+  seams.Checkpoint("series: detail registry written");
   series_.DetailName = kDetailName;
   WriteAutoexec(paths_, game);
+  seams.Checkpoint("series: script written");
   BuildLaunchOptions(series_, controls_.Selected(Control::RefreshBox),
                      controls_.Selected(Control::HeapsizeBox),
                      controls_.Checked(Control::FastZBox));
+  seams.Checkpoint("series: launch options built");
   return PreparedGame{series_.DemoName, series_.FastZOption, series_.RefreshOption,
                       series_.HeapOption};
 }

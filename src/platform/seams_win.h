@@ -1,8 +1,8 @@
 #pragma once
 // What tests may choose: the answers to notices, questions and dialogs, the display modes,
-// the shell's "open" and the length of the run sequencer's waits. The shipped program uses
-// `Seams` itself, which calls Windows; the test host installs a scripted subclass.
-// All functions are called on the user-interface thread.
+// the shell's "open", the length of the run sequencer's waits and where the program dies. The
+// shipped program uses `Seams` itself, which calls Windows; the test host installs a scripted
+// subclass. All functions are called on the user-interface thread.
 #include <optional>
 #include <string>
 
@@ -39,6 +39,9 @@ class Seams {
   virtual bool DisplayMode(DWORD number, DWORD* width, DWORD* height);
   // How long a wait of the run sequencer that is `ms` long really lasts.
   virtual unsigned WaitMs(unsigned ms) { return ms; }
+  // The program has just reached a named point of its work on the user's game settings
+  // (tests end the program there, as a crash would). The shipped program does nothing.
+  virtual void Checkpoint(const char* /*point*/) {}
   // What the display driver answers to a private escape: creates a device context with
   // CreateDCA(driver, null, null, null), sends ExtEscape `escape` with the request and reply
   // buffers, and deletes the context again.

@@ -4,6 +4,7 @@
 // becomes a number again. Pure functions, callable from any thread.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,12 @@ inline constexpr const char* kNoErrorWarningValue = "NoErrorWarning";
 inline constexpr const char* kMarkerSet = "1";
 inline constexpr const char* kMarkerClear = "0";
 
+// The settings value that says the backup files hold the user's own game values and a
+// series may have changed the games' keys since: "1" from before a series first touches a
+// game until those values are back in the keys, "0" (or missing) otherwise. While it is
+// "1" no backup overwrites the files.
+inline constexpr const char* kRestorePendingValue = "RestorePending";
+
 // A file in the program folder that the window's close deletes when it finds it.
 inline constexpr const char* kBatchViewFile = "batchview.txt";
 
@@ -54,7 +61,16 @@ inline constexpr const char* kLeftoverScriptQuestion =
 std::string EntryText(std::uint32_t value);
 
 // The number an entry's text stands for: optional blanks, an optional sign and decimal digits
-// within the signed 32-bit range. Anything else (empty, letters, too large) gives `fallback`.
+// within the signed 32-bit range. Anything else (empty, letters, too large) gives nullopt.
+std::optional<std::int32_t> ParseEntryNumber(std::string_view text);
+
+// The text of `key` in `section` of a private-profile file's bytes, as the profile functions
+// find it: names compared ignoring case, blanks around names and texts dropped, the first
+// section and key of a name counting. nullopt when there is no such entry.
+std::optional<std::string> ProfileEntry(std::string_view fileBytes, std::string_view section,
+                                        std::string_view key);
+
+// ParseEntry's number, or `fallback` when the text is not one.
 std::int32_t ParseEntry(std::string_view text, std::int32_t fallback);
 
 }  // namespace quorvel::backup

@@ -7,6 +7,7 @@
 #include "platform/registry_win.h"
 #include "platform/seams_win.h"
 #include "settings/game_backup.h"
+#include "sysinfo/process_presence_win.h"
 
 namespace quorvel {
 
@@ -54,26 +55,61 @@ std::string ReadEntry(const std::string& file, const char* section) {
   }
 }
 
-void BackupGame(const GamePaths& paths, Game game) {
+// The game's backup. Returns the file's path when its copy is not safely on disk (an entry
+// could not be written or does not read back as written), "" when it is or when the game
+// has no settings to save.
+std::string BackupGame(const GamePaths& paths, Game game) {
   RegKey key = OpenGameKey(paths, game, KEY_QUERY_VALUE);
-  if (!key) return;
+  if (!key) return "";
   const std::string file = BackupFilePath(paths, game);
-  ProfileFlush flush(file);
-  for (const backup::SavedValue& value : backup::kSavedValues) {
-    std::uint32_t number = reg::ReadDword(key.Get(), value.Name);
-    ::WritePrivateProfileStringA(value.Name, backup::kEntryName, backup::EntryText(number).c_str(),
-                                 file.c_str());
+  std::vector<std::string> written;
+  bool ok = true;
+  {
+    ProfileFlush flush(file);
+    for (const backup::SavedValue& value : backup::kSavedValues) {
+      std::uint32_t number = reg::ReadDword(key.Get(), value.Name);
+      written.push_back(backup::EntryText(number));
+      if (!::WritePrivateProfileStringA(value.Name, backup::kEntryName, written.back().c_str(),
+                                        file.c_str()))
+        ok = false;
+    }
   }
+  if (!ok) return file;
+  // What counts is what is in the file itself, not what the profile functions may still
+  // hold for it in memory.
+  std::optional<std::string> bytes = files::ReadAll(file);
+  if (!bytes) return file;
+  for (size_t i = 0; i < written.size(); ++i)
+    if (backup::ProfileEntry(*bytes, backup::kSavedValues[i].Name, backup::kEntryName) !=
+        written[i])
+      return file;
+  // The copy must outlive a power loss as surely as the marker that points to it.
+  UniqueHandle handle(::CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle || !::FlushFileBuffers(handle.Get())) return file;
+  return "";
+}
+
+bool ValueExists(HKEY key, const char* name) {
+  return ::RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 void RestoreGame(const GamePaths& paths, Game game) {
   const std::string file = BackupFilePath(paths, game);
   if (!files::FileExists(file)) return;
-  if (RegKey key = OpenGameKey(paths, game, KEY_SET_VALUE)) {
+  if (RegKey key = OpenGameKey(paths, game, KEY_SET_VALUE | KEY_QUERY_VALUE)) {
     for (const backup::SavedValue& value : backup::kSavedValues) {
-      std::int32_t number = backup::ParseEntry(ReadEntry(file, value.Name), value.Default);
-      reg::WriteDword(key.Get(), value.Name, static_cast<std::uint32_t>(number));
+      std::optional<std::int32_t> number = backup::ParseEntryNumber(ReadEntry(file, value.Name));
+      if (!number) {
+        // The file never got the user's value (a backup cut short, a damaged file): what
+        // the key holds is closer to it than any default.
+        if (ValueExists(key.Get(), value.Name)) continue;
+        number = value.Default;
+      }
+      reg::WriteDword(key.Get(), value.Name, static_cast<std::uint32_t>(*number));
     }
+    // The values must be on disk before their only copy is deleted.
+    ::RegFlushKey(key.Get());
   }
   files::DeleteQuietly(file);
 }
@@ -87,14 +123,82 @@ void PutBackLeftoverScript(const std::string& cfgFolder, HWND owner) {
   files::ShellMove(owner, saved, cfgFolder + steam::kAutoexec);
 }
 
+// A script whose bytes are exactly a series' own was written by a series: never the user's.
+void RemoveSeriesScript(const std::string& cfgFolder, const std::string& seriesScript) {
+  const std::string script = cfgFolder + steam::kAutoexec;
+  if (seriesScript.empty() || !files::FileExists(script)) return;
+  if (files::ReadAll(script) == seriesScript) files::DeleteQuietly(script);
+}
+
 }  // namespace
 
-void BackupRegistry(const GamePaths& paths) {
-  for (Game game : kGames) BackupGame(paths, game);
+std::vector<std::string> BackupRegistry(const GamePaths& paths) {
+  std::vector<std::string> unsafe;
+  for (Game game : kGames) {
+    std::string file = BackupGame(paths, game);
+    if (!file.empty()) unsafe.push_back(file);
+  }
+  return unsafe;
 }
 
 void RestoreRegistry(const GamePaths& paths) {
-  for (Game game : kGames) RestoreGame(paths, game);
+  RestoreGame(paths, Game::HalfLife2);
+  CurrentSeams().Checkpoint("registry restore: Half-Life 2 back");
+  RestoreGame(paths, Game::LostCoast);
+}
+
+bool RestorePending(SettingsStore& store) {
+  return store.ReadString(backup::kRestorePendingValue) == backup::kMarkerSet;
+}
+
+void BackupAtStart(const GamePaths& paths, SettingsStore& store) {
+  if (RestorePending(store)) return;
+  BackupRegistry(paths);
+}
+
+std::optional<std::string> SecureBackupForSeries(const GamePaths& paths, SettingsStore& store,
+                                                 Game game) {
+  const std::string& folder = paths.CfgFolder(game);
+  if (files::FileExists(folder + steam::kAutoexec) &&
+      files::FileExists(folder + steam::kAutoexecOld))
+    return "The benchmark did not start: the folder " + folder +
+           " holds both autoexec.cfg and autoexec_old.cfg. For a benchmark your autoexec.cfg "
+           "is moved to autoexec_old.cfg, which would replace the file that is there. Please "
+           "keep the script you want as autoexec.cfg, move or delete autoexec_old.cfg, and "
+           "press RUN again.";
+  // The files still hold the user's values from before an earlier series: keep them.
+  if (RestorePending(store)) return std::nullopt;
+  std::vector<std::string> unsafe;
+  try {
+    unsafe = BackupRegistry(paths);
+  } catch (const std::exception& error) {
+    return std::string("The benchmark did not start: your game settings could not be read (") +
+           error.what() +
+           "), so they could not be saved to be put back afterwards. Please start the game "
+           "once and leave it through its menu, so that it stores its settings, then press RUN "
+           "again.";
+  }
+  if (!unsafe.empty())
+    return "The benchmark did not start: your game settings could not be saved to " +
+           unsafe.front() +
+           ", so they could not be put back afterwards. Please make sure that this file is not "
+           "read-only or open in another program and that the program's folder can be "
+           "written, then press RUN again.";
+  store.WriteString(backup::kRestorePendingValue, backup::kMarkerSet);
+  store.Flush();
+  return std::nullopt;
+}
+
+void RestoreGameSettings(const GamePaths& paths, SettingsStore& store) {
+  if (!RestorePending(store)) {
+    // No series changed the keys since the backup: they hold the user's values, newer than
+    // the copy if the user has played since. Only the copies go.
+    for (Game game : kGames) files::DeleteQuietly(BackupFilePath(paths, game));
+    return;
+  }
+  RestoreRegistry(paths);
+  CurrentSeams().Checkpoint("registry restore: both back");
+  store.WriteString(backup::kRestorePendingValue, backup::kMarkerClear);
 }
 
 bool SetAsideAutoexec(AutoexecRestorePending& state, const GamePaths& paths, Game game,
@@ -102,6 +206,8 @@ bool SetAsideAutoexec(AutoexecRestorePending& state, const GamePaths& paths, Gam
   const std::string& folder = paths.CfgFolder(game);
   const std::string script = folder + steam::kAutoexec;
   if (files::FileExists(script)) {
+    // A script set aside earlier and never put back is the user's as much as this one.
+    if (files::FileExists(folder + steam::kAutoexecOld)) return false;
     files::ShellMove(owner, script, folder + steam::kAutoexecOld);
     // The shell may report success for a move it could not make; what counts is whether
     // the user's script is out of the way.
@@ -128,23 +234,36 @@ void RestoreAutoexec(AutoexecRestorePending& state, const GamePaths& paths, HWND
   state.Pending = false;
 }
 
-void Recover(const GamePaths& paths, SettingsStore& store, HWND owner) {
+void Recover(const GamePaths& paths, SettingsStore& store, HWND owner,
+             const std::string& seriesScript) {
   const std::string& hl2 = paths.Hl2CfgFolder;
   const std::string& lostCoast = paths.LostCoastCfgFolder;
+  auto leftovers = [&] {
+    return files::FileExists(hl2 + steam::kValveRcOld) ||
+           files::FileExists(lostCoast + steam::kValveRcOld) ||
+           files::FileExists(hl2 + steam::kAutoexec) ||
+           files::FileExists(lostCoast + steam::kAutoexec);
+  };
   // Look first, then touch: the marker must see the state the last run left behind. A
   // left-over "autoexec_old.cfg" counts too, since only an unfinished series leaves one.
-  const bool unfinished = files::FileExists(hl2 + steam::kValveRcOld) ||
-                          files::FileExists(lostCoast + steam::kValveRcOld) ||
-                          files::FileExists(hl2 + steam::kAutoexec) ||
-                          files::FileExists(lostCoast + steam::kAutoexec) ||
-                          files::FileExists(hl2 + steam::kAutoexecOld) ||
+  const bool unfinished = leftovers() || files::FileExists(hl2 + steam::kAutoexecOld) ||
                           files::FileExists(lostCoast + steam::kAutoexecOld);
   // The user's own scripts go back before anything else, whatever the marker says:
   // otherwise the game keeps running the series' script and the next series would
-  // overwrite the only copy of the user's.
-  PutBackLeftoverScript(hl2, owner);
-  PutBackLeftoverScript(lostCoast, owner);
+  // overwrite the only copy of the user's. A script that is exactly a series' own is ours.
+  for (const std::string* folder : {&hl2, &lostCoast}) {
+    PutBackLeftoverScript(*folder, owner);
+    RemoveSeriesScript(*folder, seriesScript);
+  }
   if (unfinished) store.WriteString(backup::kNoErrorWarningValue, backup::kMarkerSet);
+  // Only a series changes the games' keys, and it marks that before it starts, so the
+  // marker alone says whether the copies must go back. A game still running from the last
+  // series stores its screen size when it quits, over whatever is put back now: the
+  // restore then waits for the exit button or the next start.
+  if (RestorePending(store) && !ProcessPresence().GameProcessRunning()) {
+    RestoreRegistry(paths);
+    store.WriteString(backup::kRestorePendingValue, backup::kMarkerClear);
+  }
   if (store.ReadString(backup::kNoErrorWarningValue) != backup::kMarkerSet) return;
 
   for (const std::string* folder : {&hl2, &lostCoast}) {
@@ -153,12 +272,15 @@ void Recover(const GamePaths& paths, SettingsStore& store, HWND owner) {
     files::DeleteQuietly(*folder + steam::kValveRc);
     files::ShellMove(owner, savedRc, *folder + steam::kValveRc);
   }
-  RestoreRegistry(paths);
 
   const std::string hl2Script = hl2 + steam::kAutoexec;
-  if (files::FileExists(hl2Script) &&
-      CurrentSeams().Confirm(owner, backup::kLeftoverScriptQuestion)) {
-    files::DeleteQuietly(hl2Script);
+  if (files::FileExists(hl2Script)) {
+    if (CurrentSeams().Confirm(owner, backup::kLeftoverScriptQuestion)) {
+      files::DeleteQuietly(hl2Script);
+      store.WriteString(backup::kNoErrorWarningValue, backup::kMarkerClear);
+    }
+  } else if (!leftovers()) {
+    // Nothing of a series is left: the next start has nothing to repair.
     store.WriteString(backup::kNoErrorWarningValue, backup::kMarkerClear);
   }
 }

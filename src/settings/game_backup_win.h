@@ -3,7 +3,14 @@
 // program folder at start and written back at exit, the game's "autoexec.cfg" set aside for
 // a series and put back after it, and the repair at start-up after a series that never
 // ended (crash, power loss, the program killed or left by its exit button mid-series).
+// The settings value "RestorePending" is "1" from before a series first changes a game until
+// the user's values are back; while it is set the backup files are never written over, and
+// every start that finds it (after a system close, a log-off, a kill) puts the values back.
 // Everything runs on the user-interface thread.
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "platform/win.h"
 #include "settings/game_paths.h"
 #include "settings/settings_store.h"
@@ -22,18 +29,43 @@ struct AutoexecRestorePending {
 // backup file in the program folder. A key that cannot be opened is skipped and its file
 // left as it was. Throws AppError "Failed to get data for '<name>'" or "Invalid data type for
 // '<name>'" for a value that is missing or not a REG_DWORD; entries written before it stay.
-void BackupRegistry(const GamePaths& paths);
+// Returns the backup files that could not be written completely (read back as written);
+// empty when every game with settings has its copy safely on disk.
+std::vector<std::string> BackupRegistry(const GamePaths& paths);
 
 // Writes the six values from each existing backup file back into the game's key and deletes
-// the file (also when the key cannot be opened). Entries that are missing or not a number
-// restore the value's default. Throws AppError "Failed to set data for '<name>'" when the
-// key refuses a write.
+// the file (also when the key cannot be opened). An entry that is missing or not a number
+// never replaces a value the key holds; only a value missing from the key gets the default.
+// Throws AppError "Failed to set data for '<name>'" when the key refuses a write.
 void RestoreRegistry(const GamePaths& paths);
 
+// Whether the settings value "RestorePending" says the backup files hold the user's values
+// and the keys may hold a series' ones.
+bool RestorePending(SettingsStore& store);
+
+// Start-up, after Recover: the backup of the games' values, unless the files still hold the
+// user's values that a series has not yet had put back. Throws what BackupRegistry throws.
+void BackupAtStart(const GamePaths& paths, SettingsStore& store);
+
+// Before a series touches `game`: the reason it must not start, or nullopt. Without a
+// pending restore the backup is made afresh and must read back complete; "RestorePending"
+// then becomes "1" (on disk) before the caller changes anything. With a pending restore the
+// files already hold the user's values and are kept. Also refuses when the game's cfg folder
+// holds both "autoexec.cfg" and "autoexec_old.cfg" (setting the script aside would replace
+// one of the user's scripts). Throws what the store throws.
+std::optional<std::string> SecureBackupForSeries(const GamePaths& paths, SettingsStore& store,
+                                                 steam::Game game);
+
+// The exit button's restore. With a pending restore: RestoreRegistry, then "RestorePending"
+// back to "0". Without one (no series changed the keys) only the backup files are deleted.
+// Throws what RestoreRegistry and the store throw; the marker then stays for the next start.
+void RestoreGameSettings(const GamePaths& paths, SettingsStore& store);
+
 // At the start of a series: moves the series game's "autoexec.cfg", when there is one, to
-// "autoexec_old.cfg" (replacing a left-over) and records the game as pending. Returns false
-// only when the user's script could not be moved: it is then still in "autoexec.cfg", the
-// state is left as it was, and the caller must not write the series' script over it.
+// "autoexec_old.cfg" and records the game as pending. Returns false when the user's script
+// could not be moved, or when an "autoexec_old.cfg" is already there beside it (it is never
+// replaced): the script is then still in "autoexec.cfg", the state is left as it was, and the
+// caller must not write the series' script over it.
 bool SetAsideAutoexec(AutoexecRestorePending& state, const GamePaths& paths, steam::Game game,
                       HWND owner);
 
@@ -43,11 +75,15 @@ bool SetAsideAutoexec(AutoexecRestorePending& state, const GamePaths& paths, ste
 // user's script in "autoexec_old.cfg", where the next start's Recover finds it. Never throws.
 void RestoreAutoexec(AutoexecRestorePending& state, const GamePaths& paths, HWND owner);
 
-// The repair at start-up, before BackupRegistry: puts every left-over "autoexec_old.cfg"
-// back as "autoexec.cfg", sets the settings value "NoErrorWarning" to "1" when files show an
-// unfinished series, and while it is "1" puts "valve_old.rc" back, restores the registry
-// from the backup files and asks whether a script left in the Half-Life 2 cfg folder is to
-// be deleted. Throws what the store and RestoreRegistry throw.
-void Recover(const GamePaths& paths, SettingsStore& store, HWND owner);
+// The repair at start-up, before BackupAtStart: puts every left-over "autoexec_old.cfg" back
+// as "autoexec.cfg" and deletes an "autoexec.cfg" whose bytes are exactly `seriesScript` (a
+// series' own, in either game); sets "NoErrorWarning" to "1" when files show an unfinished
+// series. With a pending restore, writes the backup files back into the keys - unless a game
+// is running, whose settings would overwrite them when it quits: the restore then waits for
+// the exit button or the next start. While "NoErrorWarning" is "1" puts "valve_old.rc" back
+// and asks whether a script left in the Half-Life 2 cfg folder is to be deleted; the value
+// goes back to "0" when nothing is left over. Throws what the store and RestoreRegistry throw.
+void Recover(const GamePaths& paths, SettingsStore& store, HWND owner,
+             const std::string& seriesScript);
 
 }  // namespace quorvel

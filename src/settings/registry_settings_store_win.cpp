@@ -22,4 +22,8 @@ void RegistrySettingsStore::WriteString(const std::string& name, const std::stri
   reg::WriteString(key.Get(), name, text);
 }
 
+void RegistrySettingsStore::Flush() {
+  if (RegKey key = OpenSettingsKey()) ::RegFlushKey(key.Get());
+}
+
 }  // namespace quorvel

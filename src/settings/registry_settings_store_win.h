@@ -17,6 +17,7 @@ class RegistrySettingsStore : public SettingsStore {
   // Throws AppError "Failed to set data for '<name>'" when the key is missing or the write
   // is refused.
   void WriteString(const std::string& name, const std::string& text) override;
+  void Flush() override;
 };
 
 }  // namespace quorvel

@@ -19,6 +19,8 @@ class SettingsStore {
   // Writes the value as a string. Throws AppError "Failed to set data for '<name>'" when the
   // key is missing or the write fails.
   virtual void WriteString(const std::string& name, const std::string& text) = 0;
+  // Puts what was written so far on disk, so that it survives a power loss. Never throws.
+  virtual void Flush() {}
 };
 
 }  // namespace quorvel

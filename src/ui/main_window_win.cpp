@@ -639,10 +639,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ::DestroyWindow(hwnd_);
       return 0;
     case WM_QUERYENDSESSION:
-      CloseQuery();
+      // Another program may still cancel the end of the session: nothing is put back yet.
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam) Guarded(hwnd_, "FormClose", [this] { CloseStep(); });
+      // The session ends and the system ends the program after this: the steps of the
+      // system's close. The game's values come back at the next start.
+      if (wParam) {
+        CloseQuery();
+        Guarded(hwnd_, "FormClose", [this] { CloseStep(); });
+      }
       return 0;
     case WM_DESTROY:
       if (EndProgram) EndProgram();
@@ -963,6 +968,14 @@ void MainWindow::ExitButtonClick() {
   Guarded(hwnd_, "SaveAtExit", [this] {
     if (settings_) settings_->SaveAtExit();
   });
+  bool delayed = false;
+  Guarded(hwnd_, "RestoreRegistry", [&] {
+    if (DelayExit) delayed = DelayExit([this] { FinishExit(); });
+  });
+  if (!delayed) FinishExit();
+}
+
+void MainWindow::FinishExit() {
   Guarded(hwnd_, "RestoreRegistry", [this] {
     if (RestoreRegistryAtExit) RestoreRegistryAtExit();
   });

@@ -100,7 +100,10 @@ class MainWindow : public SettingsControls {
   std::function<void()> UpdateBenchmark;        // ToolButton3 click: the update check
   std::function<void()> Activated;              // the window became active (news check)
   std::function<void()> RestoreRegistryAtExit;  // exit button, after SaveAtExit
-  std::function<void()> RestoreScriptAtClose;   // system close, first step of the query
+  // Exit button, after SaveAtExit: true when the restore must wait; the hook then calls
+  // `resume` once it may go on (the restore and the end follow).
+  std::function<bool(std::function<void()> resume)> DelayExit;
+  std::function<void()> RestoreScriptAtClose;  // system close, first step of the query
   // Ends the program; by default posts the quit message to the message loop.
   std::function<void()> EndProgram;
 
@@ -147,6 +150,7 @@ class MainWindow : public SettingsControls {
   void OpenHelp();
   void OpenSponsor();
   void ExitButtonClick();
+  void FinishExit();
   void CloseQuery();
   void CloseStep();
 

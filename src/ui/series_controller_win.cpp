@@ -11,6 +11,11 @@
 namespace quorvel {
 
 namespace {
+constexpr const char* kWaitingForGameStatus =
+    "Waiting for the game to quit; then your game settings are put back and the program ends.";
+// How often the exit looks whether the game has quit.
+constexpr unsigned kExitPollMs = 1000;
+
 // The sequencer's timers, by the id the system gave them. One series runs at a time, but a
 // map keeps this right for any number of pending waits.
 std::map<UINT_PTR, std::function<void()>>& PendingTimers() {
@@ -23,14 +28,15 @@ SeriesController::SeriesController(MainWindow& window, AutoexecRestorePending& a
     : window_(window),
       autoexec_(autoexec),
       collector_(snapshot_, window.Store(), dxrun),
-      work_(window.Paths(), window,
-            [this](steam::Game game) {
-              if (!SetAsideAutoexec(autoexec_, window_.Paths(), game, window_.Handle()))
-                throw AppError(
-                    "Your autoexec.cfg could not be moved aside, so the benchmark did not "
-                    "change it. Please close the game and try again.");
-            },
-            window.Handle()),
+      work_(
+          window.Paths(), window,
+          [this](steam::Game game) {
+            if (!SetAsideAutoexec(autoexec_, window_.Paths(), game, window_.Handle()))
+              throw AppError(
+                  "Your autoexec.cfg could not be moved aside, so the benchmark did not "
+                  "change it. Please close the game and try again.");
+          },
+          window.Handle()),
       sequencer_(*this) {
   cp.WaitForTerminate = true;
   cp.ErrorOwner = window.Handle();
@@ -38,10 +44,14 @@ SeriesController::SeriesController(MainWindow& window, AutoexecRestorePending& a
   cp2.WaitForTerminate = false;
   dxrun.ErrorOwner = window.Handle();
   window_.RunBenchmark = [this] { sequencer_.BenchButtonClick(); };
+  window_.RestoreRegistryAtExit = [this] { RestoreGameSettings(window_.Paths(), window_.Store()); };
+  window_.DelayExit = [this](std::function<void()> resume) { return DelayExit(std::move(resume)); };
 }
 
 SeriesController::~SeriesController() {
   window_.RunBenchmark = nullptr;
+  window_.RestoreRegistryAtExit = nullptr;
+  window_.DelayExit = nullptr;
   for (auto& [id, then] : PendingTimers()) ::KillTimer(nullptr, id);
   PendingTimers().clear();
 }
@@ -74,8 +84,7 @@ void SeriesController::EnableRunButton(bool enabled) {
 
 void SeriesController::ShowPanel(bool visible) {
   ::ShowWindow(window_.Panel2, visible ? SW_SHOW : SW_HIDE);
-  if (visible)
-    ::SetWindowPos(window_.Panel2, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (visible) ::SetWindowPos(window_.Panel2, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void SeriesController::SetPanelTitle(const std::string& caption, int left, int fontSize) {
@@ -110,8 +119,7 @@ void SeriesController::Repaint() {
 void SeriesController::SaveBounds() {
   WINDOWPLACEMENT placement = {};
   placement.length = sizeof(placement);
-  if (::GetWindowPlacement(window_.Handle(), &placement))
-    savedBounds_ = placement.rcNormalPosition;
+  if (::GetWindowPlacement(window_.Handle(), &placement)) savedBounds_ = placement.rcNormalPosition;
 }
 
 void SeriesController::RestoreBounds() {
@@ -144,6 +152,7 @@ int SeriesController::RunsWanted() {
 
 void SeriesController::MarkSeriesEndedCleanly() {
   window_.Store().WriteString("NoErrorWarning", "0");
+  CurrentSeams().Checkpoint("series: ended");
 }
 
 bool SeriesController::CheckSteamRunning() {
@@ -185,8 +194,14 @@ void SeriesController::DeleteLeftoverResult(bool lostCoastOfLastSeries) {
 }
 
 std::optional<std::string> SeriesController::RefusalReason(const SeriesSelection& selection,
-                                                           bool) {
-  return work_.RefusalReason(selection);
+                                                           bool lostCoast) {
+  if (auto refusal = work_.RefusalReason(selection)) return refusal;
+  // The last check before the game is touched: from here on a copy of the user's values
+  // is on disk and marked as to be put back.
+  auto refusal = SecureBackupForSeries(window_.Paths(), window_.Store(),
+                                       lostCoast ? steam::Game::LostCoast : steam::Game::HalfLife2);
+  if (!refusal) CurrentSeams().Checkpoint("series: backup secured");
+  return refusal;
 }
 
 void SeriesController::MakeStamps() { work_.MakeStamps(); }
@@ -216,6 +231,32 @@ void SeriesController::DeleteResultFiles() { work_.DeleteResultFiles(); }
 bool SeriesController::FinishReport(bool scored) { return work_.FinishReport(scored); }
 
 void SeriesController::OpenReport() { work_.OpenReport(); }
+
+bool SeriesController::DelayExit(std::function<void()> resume) {
+  // Leaving: no series starts, and one under way starts no further run.
+  sequencer_.RequestStop();
+  // Until a series has changed a game, putting the values back cannot race with it.
+  if (!RestorePending(window_.Store())) return false;
+  if (!sequencer_.Running() && !presence.GameProcessRunning()) return false;
+  if (exitWaiting_) return true;
+  exitWaiting_ = true;
+  // The game of a series stores its screen size when it quits: the user's values go back
+  // only after that.
+  EnableRunButton(false);
+  SetStatus(kWaitingForGameStatus);
+  WaitForGameThenLeave(std::move(resume));
+  return true;
+}
+
+void SeriesController::WaitForGameThenLeave(std::function<void()> resume) {
+  After(kExitPollMs, [this, resume = std::move(resume)]() mutable {
+    if (sequencer_.Running() || presence.GameProcessRunning()) {
+      WaitForGameThenLeave(std::move(resume));
+      return;
+    }
+    resume();
+  });
+}
 
 void SeriesController::RestoreAutoexec() {
   quorvel::RestoreAutoexec(autoexec_, window_.Paths(), window_.Handle());

@@ -23,7 +23,8 @@ class MainWindow;
 
 class SeriesController : public SeriesHost {
  public:
-  // Hooks itself into the window's run button and its exit paths.
+  // Hooks itself into the window's run button and its exit button (the registry restore,
+  // after the game of a series has quit).
   SeriesController(MainWindow& window, AutoexecRestorePending& autoexec);
   ~SeriesController() override;
   SeriesController(const SeriesController&) = delete;
@@ -79,6 +80,11 @@ class SeriesController : public SeriesHost {
 
  private:
   static void CALLBACK TimerFired(HWND, UINT, UINT_PTR id, DWORD);
+  // The exit button while a series runs or its game still plays (a restore is pending):
+  // stops the series after its current run, waits with the window alive for the game to
+  // quit and then calls `resume`. False when the exit may go on at once.
+  bool DelayExit(std::function<void()> resume);
+  void WaitForGameThenLeave(std::function<void()> resume);
 
   MainWindow& window_;
   AutoexecRestorePending& autoexec_;
@@ -87,6 +93,7 @@ class SeriesController : public SeriesHost {
   bench::SeriesWork work_;
   RunSequencer sequencer_;
   RECT savedBounds_ = {};
+  bool exitWaiting_ = false;
   std::map<UINT_PTR, std::function<void()>> timers_;
 };
 

@@ -25,6 +25,8 @@ class FakeHost : public SeriesHost {
   std::deque<std::optional<std::string>> scores;
   std::optional<std::string> refusal;
   bool throwOnRead = false;
+  bool deferCollect = false;          // the diagnostics tool still runs
+  std::function<void()> collectDone;  // its end, delivered by the test
   PreparedGame prepared{"zrv_highway", "+r_fastzreject 0", "-refresh 60", "-heapsize 64000"};
 
   std::vector<std::string> events;
@@ -100,7 +102,10 @@ class FakeHost : public SeriesHost {
   }
   void CollectSystemInfo(std::function<void()> done) override {
     events.push_back("collect");
-    done();
+    if (deferCollect)
+      collectDone = std::move(done);
+    else
+      done();
   }
   void DeleteLeftoverResult(bool lc) override {
     events.push_back(lc ? "leftover lc" : "leftover hl2");
@@ -340,6 +345,43 @@ TEST_F(SequencerTest, AnErrorWhileRecordingIsReportedAndEndsTheSeriesInOrder) {
   EXPECT_EQ(Count("restore"), 1);
   EXPECT_TRUE(host.runButtonEnabled);
   EXPECT_FALSE(host.panelVisible);
+}
+
+// Leaving the program while a series runs: the run under way finishes with its game, no
+// further run starts, and the series ends with the script put back.
+TEST_F(SequencerTest, AStopLetsTheRunUnderWayEndAndStartsNoOther) {
+  host.selection.SlotTicked[0] = true;
+  host.selection.SlotTicked[1] = true;
+  host.runsWanted = 2;
+  host.gamePollsRunning = {3, 3, 3, 3};
+  sequencer.BenchButtonClick();
+  ASSERT_EQ(host.commands.size(), 1u);
+  sequencer.RequestStop();
+  host.Pump();
+  EXPECT_EQ(host.commands.size(), 1u);
+  EXPECT_FALSE(sequencer.Running());
+  EXPECT_EQ(Count("restore"), 1);
+  EXPECT_EQ(host.status, "Benchmark aborted!");
+  // The game was waited for: all its polls were made.
+  EXPECT_EQ(host.currentPolls, -1);
+  // And no series starts afterwards.
+  sequencer.BenchButtonClick();
+  host.Pump();
+  EXPECT_EQ(Count("prepare hl2"), 1);
+}
+
+TEST_F(SequencerTest, AStopWhileCollectingTouchesNothing) {
+  host.selection.SlotTicked[0] = true;
+  host.deferCollect = true;
+  sequencer.BenchButtonClick();
+  ASSERT_TRUE(sequencer.Running());
+  sequencer.RequestStop();
+  host.collectDone();
+  host.Pump();
+  EXPECT_EQ(Count("prepare hl2"), 0);
+  EXPECT_EQ(Count("restore"), 0);
+  EXPECT_TRUE(host.commands.empty());
+  EXPECT_FALSE(sequencer.Running());
 }
 
 TEST_F(SequencerTest, ARunsSettingThatWasNeverValidCountsAsOneRun) {

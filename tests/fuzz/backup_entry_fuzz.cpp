@@ -1,5 +1,6 @@
 // Any text read from a backup file: never crashes, and whatever number it yields is one
-// that the backup would write back as text giving the same number.
+// that the backup would write back as text giving the same number. The whole input read as
+// a backup file's bytes: finding an entry in it never crashes either.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,5 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (quorvel::backup::ParseEntry(quorvel::backup::EntryText(stored), kFallback + 1) != n)
       std::abort();
   }
+  if (auto entry = quorvel::backup::ProfileEntry(input, "ScreenWidth", "Value"))
+    if (entry->size() > input.size()) std::abort();
   return 0;
 }

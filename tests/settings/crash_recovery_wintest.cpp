@@ -2,7 +2,9 @@
 // settings must all come back.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -112,10 +114,10 @@ TEST(CrashRecovery, ProgramKilledDuringASeriesGivesEverythingBack) {
 
     const std::string firstLog = env.Root + "first.log";
     const std::string log = env.Root + "second.log";
-    // The recovery asks about a script in the Half-Life 2 folder. A user with a script of
-    // their own keeps it; without one, what is there is the series' and goes.
-    const bool asked = !c.lostCoast;
-    const std::string answer = c.userScript ? "no" : "yes";
+    // The recovery asks about a script in the Half-Life 2 folder that is not the series'
+    // own: the user keeps theirs. The series' own goes without a question, in either game.
+    const bool asked = !c.lostCoast && c.userScript;
+    const std::string answer = "no";
     auto seams = [](const std::string& logFile, const std::string& answers) {
       return std::vector<std::pair<std::string, std::string>>{
           {"QUORVEL_SEAM_LOG", logFile},
@@ -134,8 +136,10 @@ TEST(CrashRecovery, ProgramKilledDuringASeriesGivesEverythingBack) {
     for (const std::string& line : QuestionsAndErrors(firstLog))
       EXPECT_EQ(line.rfind("error: ", 0), std::string::npos) << line;
 
-    // A series under way, as it leaves the game: the user's script set aside, the series'
-    // own in its place, the game's values changed, valve.rc changed beside its saved copy.
+    // A series under way, as it leaves the game: its mark that the values are to be put
+    // back, the user's script set aside, the series' own in its place, the game's values
+    // changed, valve.rc changed beside its saved copy.
+    env.SetSetting(backup::kRestorePendingValue, "1");
     if (c.userScript) ASSERT_TRUE(::MoveFileA(script.c_str(), saved.c_str()));
     WriteFile(script, seriesScript);
     SetGameValues(env, c.lostCoast, kSeriesValues);
@@ -150,10 +154,7 @@ TEST(CrashRecovery, ProgramKilledDuringASeriesGivesEverythingBack) {
     ASSERT_TRUE(env.WaitForWindow(second.Id, 60000)) << "no window after the kill";
 
     std::optional<std::string> expectedScript;
-    if (c.userScript)
-      expectedScript = kUserScript;
-    else if (c.lostCoast)
-      expectedScript = seriesScript;  // never offered for deletion
+    if (c.userScript) expectedScript = kUserScript;
     EXPECT_EQ(FileBytes(script), expectedScript);
     EXPECT_FALSE(files::FileExists(saved));
     EXPECT_FALSE(files::FileExists(hl2Cfg + steam::kAutoexecOld));
@@ -170,7 +171,8 @@ TEST(CrashRecovery, ProgramKilledDuringASeriesGivesEverythingBack) {
       expectedLog.push_back(std::string("confirm: ") + backup::kLeftoverScriptQuestion + " -> " +
                             answer);
     EXPECT_EQ(QuestionsAndErrors(log), expectedLog);
-    EXPECT_EQ(env.Setting(backup::kNoErrorWarningValue), asked && !c.userScript ? "0" : "1");
+    // Only the user's own script keeps the marker set; nothing else is left to repair.
+    EXPECT_EQ(env.Setting(backup::kNoErrorWarningValue), c.userScript ? "1" : "0");
     env.Kill(second);
   }
 }
@@ -308,11 +310,12 @@ TEST(CrashRecovery, RealSeriesInterruptedGivesEverythingBack) {
         ::WaitForSingleObject(game.Get(), 10000);
       }
       if (c.way == WayOut::ExitButton) {
-        // The registry is back at once; the script waits for the next start.
+        // The exit waited for the game to quit: the series ended and everything is back.
         EXPECT_EQ(GameValuesNow(env, false), kHl2BeforeSeries);
         EXPECT_EQ(GameValuesNow(env, true), kLostCoastBeforeSeries);
         EXPECT_FALSE(files::FileExists(env.InstallFolder + backup::kHl2BackupFile));
-        EXPECT_NE(FileBytes(script).value_or("").find("sv_cheats"), std::string::npos);
+        EXPECT_EQ(FileBytes(script),
+                  c.userScript ? std::optional<std::string>(kUserScript) : std::nullopt);
       } else {
         // The script is back at once; the registry waits for the next start.
         EXPECT_EQ(FileBytes(script),
@@ -322,18 +325,15 @@ TEST(CrashRecovery, RealSeriesInterruptedGivesEverythingBack) {
       }
     }
 
-    // A script in the Half-Life 2 folder is asked about: the user keeps their own, and
-    // deletes the series' one.
-    const bool asked = !c.lostCoast;
-    const std::string answer = c.userScript ? "no" : "yes";
+    // A script of the user's in the Half-Life 2 folder is asked about and kept; the
+    // series' own goes without a question.
+    const bool asked = !c.lostCoast && c.userScript;
+    const std::string answer = "no";
     StartedProcess second = env.StartProgram(seams("second.log", answer));
     ASSERT_TRUE(env.WaitForWindow(second.Id, 60000)) << "no window at the next start";
 
     std::optional<std::string> expectedScript;
-    if (c.userScript)
-      expectedScript = kUserScript;
-    else if (c.lostCoast && c.way != WayOut::SystemClose)
-      expectedScript = FileBytes(std::string(QUORVEL_FIXTURES) + "/bench/autoexec.cfg");
+    if (c.userScript) expectedScript = kUserScript;
     EXPECT_EQ(FileBytes(script), expectedScript);
     EXPECT_FALSE(files::FileExists(saved));
     EXPECT_EQ(FileBytes(cfg + steam::kValveRc), kUserValveRc);
@@ -349,6 +349,394 @@ TEST(CrashRecovery, RealSeriesInterruptedGivesEverythingBack) {
     EXPECT_EQ(QuestionsAndErrors(env.Root + "second.log"), expectedLog);
     env.Kill(second);
   }
+}
+
+// ---------------------------------------------------------------------------------------
+// The user's game settings through every way out of real series.
+
+const std::string kUserLostCoastScript = "// Lost Coast binds\r\nbind \"F8\" \"jpeg\"\r\n";
+
+// A machine for one real series of one 640 x 480 run: the stand-ins, the diagnostics values
+// cached, and the user's own state in both games (the six values, valve.rc and, when asked
+// for, an autoexec.cfg of their own).
+class SeriesMachine {
+ public:
+  SeriesMachine(const std::string& name, bool lostCoast, bool userScripts, int playMs)
+      : env(name), lostCoast_(lostCoast), userScripts_(userScripts) {
+    results_ = env.Root + "Results\\";
+    files::ForceDirectories(results_);
+    env.CreateSettingsKey({{"640", "1"},
+                           {"RunNumber", "1"},
+                           {"Demo", lostCoast ? "2" : "1"},
+                           {"AFLevel", "3"},
+                           {"AALevel", "1"},
+                           {"HDR", "2"},
+                           {"ResultPath", results_.c_str()},
+                           {"Display Memory", " 256.0 MB"},
+                           {"Driver Version", "6.14.10.6614"},
+                           {"Sound", "Stand-in sound"},
+                           {backup::kNoErrorWarningValue, "0"}});
+    env.CreateSteamKey();
+    env.InstallGames();
+    SetGameValues(env, false, kHl2BeforeSeries);
+    SetGameValues(env, true, kLostCoastBeforeSeries);
+    WriteFile(env.AccountFolder + "half-life 2\\standin.ini",
+              "[hl2]\r\nPlayMs=" + std::to_string(playMs) + "\r\n");
+    for (bool lc : {false, true}) {
+      if (userScripts) WriteFile(Cfg(lc) + steam::kAutoexec, UserScript(lc));
+      WriteFile(Cfg(lc) + steam::kValveRc, kUserValveRc);
+    }
+    env.StartSteam();
+  }
+
+  std::string GameFolder(bool lostCoast) const {
+    return env.AccountFolder +
+           (lostCoast ? steam::kLostCoastGameSubfolder : steam::kHl2GameSubfolder);
+  }
+  std::string Cfg(bool lostCoast) const { return GameFolder(lostCoast) + steam::kCfgSubfolder; }
+  std::string Log(const std::string& name) const { return env.Root + name; }
+  static const std::string& UserScript(bool lostCoast) {
+    return lostCoast ? kUserLostCoastScript : kUserScript;
+  }
+
+  // Starts the program; `killAt` names the checkpoint at which it ends itself.
+  StartedProcess Start(const std::string& log, const std::string& killAt = "") {
+    return env.StartProgram({{"QUORVEL_SEAM_LOG", Log(log)},
+                             {"QUORVEL_SEAM_ANSWERS", "no,no,no"},
+                             {"QUORVEL_SEAM_MODES", "640x480,800x600,1024x768"},
+                             {"QUORVEL_SEAM_NO_SHELL", "1"},
+                             {"QUORVEL_SEAM_WAIT_DIVISOR", "20"},
+                             {"QUORVEL_SEAM_KILL_AT", killAt}});
+  }
+
+  // The main window once start-up has finished (the run button enabled); null otherwise.
+  HWND WaitReady(StartedProcess& program) {
+    if (!env.WaitForWindow(program.Id, 60000)) return nullptr;
+    HWND main = ::FindWindowA(QUORVEL_MAIN_WINDOW_CLASS, nullptr);
+    HWND run = main ? Descendant(main, IDC_BENCHBUTTON) : nullptr;
+    if (!run || !WaitUntil(30000, [&] { return ::IsWindowEnabled(run) != FALSE; })) return nullptr;
+    return main;
+  }
+
+  static void PressRun(HWND main) {
+    HWND run = Descendant(main, IDC_BENCHBUTTON);
+    ::PostMessageA(::GetParent(run), WM_COMMAND, MAKEWPARAM(IDC_BENCHBUTTON, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(run));
+  }
+
+  static bool PressExit(HWND main) {
+    HWND exit = ::ChildWindowFromPointEx(main, POINT{500, 13}, CWP_SKIPINVISIBLE);
+    if (!exit || exit == main) return false;
+    ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(exit), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(exit));
+    return true;
+  }
+
+  // The end of a Windows session as the system runs it: the query, the end, and then the
+  // process ended by the system.
+  void LogOff(StartedProcess& program, HWND main) {
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 20000,
+                          &answer);
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "the program refused the log-off";
+    ::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 20000, &answer);
+    env.Kill(program);
+  }
+
+  bool LogHas(const std::string& log, const std::string& line) const {
+    return FileBytes(Log(log)).value_or("").find(line + "\n") != std::string::npos;
+  }
+  bool GamePlaying() const {
+    return FileBytes(GameFolder(lostCoast_) + "standin_hl2.log").value_or("").find("timedemo: ") !=
+           std::string::npos;
+  }
+  static bool WaitGameGone(DWORD timeoutMs = 60000) {
+    return WaitUntil(timeoutMs, [] { return testing::ProcessIdsNamed("hl2.exe").empty(); });
+  }
+
+  // How the user's state differs from what it was before the first start; empty when it is
+  // all theirs, byte for byte.
+  std::vector<std::string> Differences() {
+    std::vector<std::string> out;
+    auto describe = [](const GameValues& values) {
+      std::string text;
+      for (const auto& [name, value] : values) text += name + "=" + std::to_string(value) + " ";
+      return text;
+    };
+    for (bool lc : {false, true}) {
+      const char* game = lc ? "Lost Coast" : "Half-Life 2";
+      GameValues expected = lc ? kLostCoastBeforeSeries : kHl2BeforeSeries;
+      GameValues now = GameValuesNow(env, lc);
+      if (now != expected) out.push_back(std::string(game) + " values: " + describe(now));
+      std::optional<std::string> script = FileBytes(Cfg(lc) + steam::kAutoexec);
+      std::optional<std::string> expectedScript;
+      if (userScripts_) expectedScript = UserScript(lc);
+      if (script != expectedScript)
+        out.push_back(std::string(game) + " autoexec.cfg: " +
+                      (script ? "\"" + script->substr(0, 40) + "...\"" : "missing"));
+      for (const char* leftover : {steam::kAutoexecOld, steam::kValveRcOld})
+        if (files::FileExists(Cfg(lc) + leftover))
+          out.push_back(std::string(game) + " " + leftover + " left");
+      if (FileBytes(Cfg(lc) + steam::kValveRc) != kUserValveRc)
+        out.push_back(std::string(game) + " valve.rc changed");
+    }
+    return out;
+  }
+
+  ProgramEnvironment env;
+
+ private:
+  bool lostCoast_;
+  bool userScripts_;
+  std::string results_;
+};
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += (out.empty() ? "" : "; ") + line;
+  return out;
+}
+
+// Where the program dies. A checkpoint kill ends it exactly there; the others are kills
+// from outside at a moment the test sees.
+enum class Stage { Idle, InSeries, GamePlays, AtExit };
+struct KillPoint {
+  const char* name;
+  Stage stage;
+  const char* checkpoint;
+};
+
+const KillPoint kKillPoints[] = {
+    {"before the series", Stage::Idle, ""},
+    {"backup secured", Stage::InSeries, "series: backup secured"},
+    {"script set aside", Stage::InSeries, "series: script set aside"},
+    {"demo installed", Stage::InSeries, "series: demo installed"},
+    {"run registry written", Stage::InSeries, "series: run registry written"},
+    {"detail registry written", Stage::InSeries, "series: detail registry written"},
+    {"series script written", Stage::InSeries, "series: script written"},
+    {"launch options built", Stage::InSeries, "series: launch options built"},
+    {"while the game plays", Stage::GamePlays, ""},
+    {"after the series", Stage::InSeries, "series: ended"},
+    {"exit: Half-Life 2 restored", Stage::AtExit, "registry restore: Half-Life 2 back"},
+    {"exit: both restored", Stage::AtExit, "registry restore: both back"},
+};
+
+// Runs the first program up to the kill point and kills it there; "" when it went as
+// planned, else what went wrong.
+std::string KillAt(SeriesMachine& m, const KillPoint& point) {
+  StartedProcess first = m.Start("first.log", point.checkpoint);
+  HWND main = m.WaitReady(first);
+  if (!main) return "the program did not start";
+  if (point.stage == Stage::Idle) {
+    m.env.Kill(first);
+    return "";
+  }
+  SeriesMachine::PressRun(main);
+  if (point.stage == Stage::GamePlays) {
+    if (!WaitUntil(60000, [&] { return m.GamePlaying(); })) return "the game never played";
+    m.env.Kill(first);
+    return "";
+  }
+  if (point.stage == Stage::AtExit) {
+    if (!WaitUntil(90000, [&] { return m.LogHas("first.log", "checkpoint: series: ended"); }))
+      return "the series never ended";
+    if (!SeriesMachine::PressExit(main)) return "no exit button";
+  }
+  if (m.env.WaitExit(first, 90000) != 9) {
+    m.env.Kill(first);
+    return "the checkpoint was never reached";
+  }
+  return "";
+}
+
+// The real program killed at every distinct point of a series and of its exit, for both
+// games, with and without the user's own scripts; started again and left by the exit button,
+// the user's six values of each game, autoexec.cfg and valve.rc are theirs byte for byte.
+TEST(CrashRecovery, KilledAtEveryPointOfASeriesTheUsersSettingsComeBack) {
+  struct Variant {
+    const char* name;
+    bool lostCoast;
+    bool userScripts;
+  };
+  const Variant variants[] = {{"HL2", false, false},
+                              {"HL2+script", false, true},
+                              {"LC", true, false},
+                              {"LC+script", true, true}};
+  std::vector<std::vector<std::string>> table;
+  std::vector<std::string> details;
+  int cells = 0, good = 0;
+  for (size_t p = 0; p < std::size(kKillPoints); ++p) {
+    const KillPoint& point = kKillPoints[p];
+    table.emplace_back();
+    for (const Variant& v : variants) {
+      SCOPED_TRACE(std::string(point.name) + ", " + v.name);
+      SeriesMachine m("kill" + std::to_string(p) + "_" + v.name, v.lostCoast, v.userScripts, 2500);
+      std::string problem = KillAt(m, point);
+      std::vector<std::string> differences;
+      if (problem.empty()) {
+        // Started again and left by the exit button, which waits for a game still playing.
+        StartedProcess second = m.Start("second.log");
+        HWND main = m.WaitReady(second);
+        if (!main || !SeriesMachine::PressExit(main))
+          problem = "the program did not start again";
+        else if (m.env.WaitExit(second, 90000) != 0)
+          problem = "the exit button did not end the program";
+        SeriesMachine::WaitGameGone();
+        differences = m.Differences();
+        for (const std::string& line : QuestionsAndErrors(m.Log("second.log")))
+          if (line.rfind("error: ", 0) == 0) differences.push_back(line);
+      }
+      if (!problem.empty()) differences.insert(differences.begin(), problem);
+      ++cells;
+      good += differences.empty() ? 1 : 0;
+      table.back().push_back(differences.empty() ? "ok" : "LOST");
+      if (!differences.empty())
+        details.push_back(std::string(point.name) + ", " + v.name + ": " + Joined(differences));
+      EXPECT_TRUE(differences.empty()) << Joined(differences);
+    }
+  }
+  std::printf("\nkill point                   ");
+  for (const Variant& v : variants) std::printf("%-12s", v.name);
+  std::printf("\n");
+  for (size_t p = 0; p < table.size(); ++p) {
+    std::printf("%-29s", kKillPoints[p].name);
+    for (const std::string& cell : table[p]) std::printf("%-12s", cell.c_str());
+    std::printf("\n");
+  }
+  std::printf("user's settings back at %d of %d points (%d %%)\n", good, cells,
+              cells ? good * 100 / cells : 0);
+  for (const std::string& line : details) std::printf("  %s\n", line.c_str());
+  std::fflush(stdout);
+}
+
+// After a series the window is closed by the system (or the session ends), twice more the
+// program is started and closed that way, and then left by its exit button: at every start
+// and at the end the values are the user's.
+TEST(CrashRecovery, SystemCloseOrLogOffAfterASeriesNeverCostsTheUsersValues) {
+  for (bool logOff : {false, true}) {
+    for (bool lostCoast : {false, true}) {
+      const std::string name =
+          std::string(logOff ? "logoff" : "close") + (lostCoast ? "_lostcoast" : "_hl2");
+      SCOPED_TRACE(name);
+      SeriesMachine m(name, lostCoast, false, 500);
+      auto leave = [&](StartedProcess& program, HWND main) {
+        if (logOff) {
+          m.LogOff(program, main);
+        } else {
+          ::PostMessageA(main, WM_CLOSE, 0, 0);
+          EXPECT_EQ(m.env.WaitExit(program, 30000), 0);
+        }
+      };
+      StartedProcess first = m.Start("first.log");
+      HWND main = m.WaitReady(first);
+      ASSERT_TRUE(main);
+      SeriesMachine::PressRun(main);
+      ASSERT_TRUE(WaitUntil(90000, [&] {
+        return m.LogHas("first.log", "checkpoint: series: ended");
+      })) << FileBytes(m.Log("first.log")).value_or("");
+      ASSERT_NE(GameValuesNow(m.env, lostCoast),
+                lostCoast ? kLostCoastBeforeSeries : kHl2BeforeSeries);
+      leave(first, main);
+      for (int start = 2; start <= 4; ++start) {
+        SCOPED_TRACE("start " + std::to_string(start));
+        const std::string log = "start" + std::to_string(start) + ".log";
+        StartedProcess next = m.Start(log);
+        HWND window = m.WaitReady(next);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(m.Differences(), std::vector<std::string>{});
+        EXPECT_EQ(QuestionsAndErrors(m.Log(log)), std::vector<std::string>{});
+        if (start < 4) {
+          leave(next, window);
+        } else {
+          ASSERT_TRUE(SeriesMachine::PressExit(window));
+          EXPECT_EQ(m.env.WaitExit(next, 30000), 0);
+        }
+        EXPECT_EQ(m.Differences(), std::vector<std::string>{});
+      }
+      EXPECT_FALSE(files::FileExists(m.env.InstallFolder + backup::kHl2BackupFile));
+      EXPECT_FALSE(files::FileExists(m.env.InstallFolder + backup::kLostCoastBackupFile));
+    }
+  }
+}
+
+// The window left while the game of a series plays, and the game then quits by itself and
+// stores its screen size: the exit button puts the values back only after that; the
+// system's close leaves them to the next start.
+TEST(CrashRecovery, LeftWhileTheGamePlaysTheValuesComeBackAfterItQuit) {
+  for (WayOut way : {WayOut::ExitButton, WayOut::SystemClose}) {
+    for (bool lostCoast : {false, true}) {
+      const std::string name = std::string(way == WayOut::ExitButton ? "exit" : "close") +
+                               "_playing" + (lostCoast ? "_lostcoast" : "_hl2");
+      SCOPED_TRACE(name);
+      SeriesMachine m(name, lostCoast, true, 4000);
+      StartedProcess first = m.Start("first.log");
+      HWND main = m.WaitReady(first);
+      ASSERT_TRUE(main);
+      SeriesMachine::PressRun(main);
+      ASSERT_TRUE(WaitUntil(60000, [&] { return m.GamePlaying(); }));
+      if (way == WayOut::ExitButton) {
+        ASSERT_TRUE(SeriesMachine::PressExit(main));
+        // The window stays and says why.
+        HWND status = Descendant(main, IDC_STATUSINFO);
+        EXPECT_TRUE(WaitUntil(10000, [&] {
+          char text[256] = {};
+          ::GetWindowTextA(status, text, sizeof(text));
+          return std::string(text) ==
+                 "Waiting for the game to quit; then your game settings are put back and the "
+                 "program ends.";
+        }));
+        EXPECT_EQ(m.env.WaitExit(first, 60000), 0);
+        // The program ended after the game, with everything back.
+        EXPECT_TRUE(testing::ProcessIdsNamed("hl2.exe").empty());
+        SeriesMachine::WaitGameGone();
+        EXPECT_EQ(m.Differences(), std::vector<std::string>{});
+      } else {
+        ::PostMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(m.env.WaitExit(first, 30000), 0);
+        ASSERT_TRUE(SeriesMachine::WaitGameGone());
+        EXPECT_EQ(m.env.GameSetting(lostCoast, "ScreenWidth"), 640);  // the game's own store
+        StartedProcess second = m.Start("second.log");
+        HWND window = m.WaitReady(second);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(m.Differences(), std::vector<std::string>{});
+        ASSERT_TRUE(SeriesMachine::PressExit(window));
+        EXPECT_EQ(m.env.WaitExit(second, 30000), 0);
+        EXPECT_EQ(m.Differences(), std::vector<std::string>{});
+      }
+    }
+  }
+}
+
+// A backup that cannot be written stops the series before the game is touched, with a
+// message that says why.
+TEST(CrashRecovery, SeriesRefusedWhenTheBackupCannotBeWritten) {
+  SeriesMachine m("readonly_backup", false, true, 500);
+  const std::string backupFile = m.env.InstallFolder + backup::kHl2BackupFile;
+  const std::string stale = "[ScreenWidth]\r\nValue=320\r\n";
+  WriteFile(backupFile, stale);
+  // Another program holds the file open, as a virus scanner or an editor may.
+  UniqueHandle lock(::CreateFileA(backupFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(lock);
+  StartedProcess first = m.Start("first.log");
+  HWND main = m.WaitReady(first);
+  ASSERT_TRUE(main);
+  SeriesMachine::PressRun(main);
+  ASSERT_TRUE(WaitUntil(60000, [&] {
+    return FileBytes(m.Log("first.log")).value_or("").find("message: ") != std::string::npos;
+  }));
+  const std::string log = FileBytes(m.Log("first.log")).value_or("");
+  EXPECT_NE(log.find("message: The benchmark did not start: your game settings could not be "
+                     "saved to " +
+                     backupFile),
+            std::string::npos)
+      << log;
+  // Nothing of the game was touched, and leaving changes nothing either.
+  EXPECT_EQ(m.Differences(), std::vector<std::string>{});
+  EXPECT_FALSE(files::FileExists(m.GameFolder(false) + "standin_hl2.log"));
+  ASSERT_TRUE(SeriesMachine::PressExit(main));
+  EXPECT_EQ(m.env.WaitExit(first, 30000), 0);
+  EXPECT_EQ(m.Differences(), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace quorvel::backup {
@@ -66,6 +67,31 @@ TEST(BackupEntry, NumberOrFallback) {
 TEST(BackupEntry, EveryWrittenTextReadsBack) {
   for (std::uint32_t v : {0u, 1u, 768u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 0xDEADBEEFu})
     EXPECT_EQ(static_cast<std::uint32_t>(ParseEntry(EntryText(v), 99)), v) << v;
+}
+
+// The check that a backup reached the disk reads the file's bytes as the profile functions do.
+TEST(BackupEntry, EntryOfAProfileFilesBytes) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::optional<std::string> expected;
+  };
+  const Case cases[] = {
+      {"as the backup writes it", "[mat_hdr_level]\r\nValue=2\r\n[ScreenWidth]\r\nValue=1680\r\n",
+       "1680"},
+      {"names in another case, blanks", "[ screenwidth ]\r\n  value = -1 \r\n", "-1"},
+      {"no line break at the end", "[ScreenWidth]\r\nValue=800", "800"},
+      {"entry in another section", "[ScreenHeight]\r\nValue=600\r\n[ScreenWidth]\r\n",
+       std::nullopt},
+      {"the first of two sections counts",
+       "[ScreenWidth]\r\nOther=1\r\n[ScreenWidth]\r\nValue=1\r\n", std::nullopt},
+      {"the first of two keys counts", "[ScreenWidth]\r\nValue=1\r\nValue=2\r\n", "1"},
+      {"empty text", "[ScreenWidth]\r\nValue=\r\n", ""},
+      {"unclosed section name", "[ScreenWidth\r\nValue=5\r\n", "5"},
+      {"nothing", "", std::nullopt},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ProfileEntry(c.bytes, "ScreenWidth", "Value"), c.expected) << c.name;
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "bench/game_config.h"
 #include "platform/errors.h"
 #include "platform/registry_win.h"
 #include "settings/game_tree_win.h"
@@ -29,6 +31,8 @@ constexpr Values kSeriesValues = {8, 2, 1, 1, 480, 640};
 const std::string kUserScript = "// my binds\r\nbind \"F5\" \"jpeg\"\r\nname \"Gordon \xE9\"\r\n";
 const std::string kSeriesScript = "// Tovrel - Maximum details\r\n\r\nsv_cheats \"1\"\r\n";
 const std::string kUserValveRc = "// user's valve.rc\r\nexec autoexec.cfg\r\n";
+// The script a series really writes: a file with exactly these bytes is the program's own.
+const std::string kOurScript = bench::AutoexecText();
 
 std::string Fixture(const char* name) {
   auto bytes = files::ReadAll(std::string(QUORVEL_FIXTURES) + "/settings/" + name);
@@ -180,7 +184,9 @@ TEST(RestoreRegistry, WritesBothKeysBackAndDeletesTheFiles) {
   EXPECT_EQ(reg::ReadDword(key.Get(), "mat_picmip"), 7u);
 }
 
-TEST(RestoreRegistry, EntriesThatAreNotNumbersRestoreTheDefaults) {
+// A backup cut short or damaged never puts defaults over the values the key holds; a value the
+// key lacks gets its default. The key below holds four of the six values.
+TEST(RestoreRegistry, EntriesThatAreNotNumbersNeverReplaceTheKeysValues) {
   std::string garbage;
   std::uint32_t seed = 12345;
   for (int i = 0; i < 65536; ++i) {
@@ -196,28 +202,34 @@ TEST(RestoreRegistry, EntriesThatAreNotNumbersRestoreTheDefaults) {
   };
   const Case cases[] = {
       {"section ScreenWidth missing", withoutWidth, {4, 16, 0xFFFFFFFFu, 2, 1200, 1024}},
-      {"empty file", "", {0, 0, 0, 0, 768, 1024}},
+      {"empty file", "", {8, 2, 1, 0, 480, 1024}},
       {"letters",
        "[mat_antialias]\r\nValue=abc\r\n[ScreenHeight]\r\nValue=12abc\r\n"
        "[ScreenWidth]\r\nValue=800\r\n[mat_trilinear]\r\nValue=\r\n",
-       {0, 0, 0, 0, 768, 800}},
+       {8, 2, 1, 0, 480, 800}},
       {"negative numbers",
        "[mat_hdr_level]\r\nValue=-1\r\n[ScreenWidth]\r\nValue=-2147483648\r\n"
        "[ScreenHeight]\r\nValue=-2147483649\r\n[mat_forceaniso]\r\nValue=-16\r\n",
-       {0, 0xFFFFFFF0u, 0, 0xFFFFFFFFu, 768, 0x80000000u}},
+       {8, 0xFFFFFFF0u, 1, 0xFFFFFFFFu, 480, 0x80000000u}},
       {"huge entries",
        "[ScreenWidth]\r\nValue=" + std::string(300000, '9') +
            "\r\n[ScreenHeight]\r\nValue=" + std::string(200000, '0') + "600\r\n",
-       {0, 0, 0, 0, 600, 1024}},
-      {"binary", garbage, {0, 0, 0, 0, 768, 1024}},
+       {8, 2, 1, 0, 600, 1024}},
+      {"binary", garbage, {8, 2, 1, 0, 480, 1024}},
       {"binary with NULs before a section",
        std::string("\0\0\xFF\x01\r\n", 6) + "[ScreenWidth]\r\nValue=1280\r\n",
-       {0, 0, 0, 0, 768, 1280}},
+       {8, 2, 1, 0, 480, 1280}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     GameWorld world;
     world.SetValues(Game::HalfLife2, kSeriesValues);
+    {
+      RegKey key =
+          reg::Open(HKEY_USERS, world.paths.GameSettingsKey(Game::HalfLife2), KEY_SET_VALUE);
+      ::RegDeleteValueA(key.Get(), "mat_hdr_level");
+      ::RegDeleteValueA(key.Get(), "ScreenWidth");
+    }
     PutFile(world.Backup(Game::HalfLife2), c.file);
     EXPECT_NO_THROW(RestoreRegistry(world.paths));
     EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(c.expected));
@@ -244,7 +256,7 @@ TEST(AutoexecScript, SeriesGivesTheUsersScriptBack) {
   const Case cases[] = {
       {Game::HalfLife2, true, false}, {Game::HalfLife2, false, false},
       {Game::LostCoast, true, false}, {Game::LostCoast, false, false},
-      {Game::HalfLife2, true, true},  {Game::LostCoast, false, true},
+      {Game::LostCoast, false, true},
   };
   const std::string otherScript = "// the other game's own\r\n";
   const std::string stale = "// set aside long ago\r\n";
@@ -328,7 +340,7 @@ TEST(AutoexecScript, FailedMoveBackLeavesTheScriptForTheNextStart) {
   SeamsScope seams({});
   MemoryStore store;
   store.values[backup::kNoErrorWarningValue] = "0";
-  Recover(world.paths, store, nullptr);
+  Recover(world.paths, store, nullptr, kOurScript);
   EXPECT_EQ(FileBytes(script), kUserScript);
   EXPECT_FALSE(files::FileExists(saved));
   EXPECT_EQ(store.values[backup::kNoErrorWarningValue], "1");
@@ -347,12 +359,12 @@ struct SeriesCrash {
   const char* markerAfter;
 };
 
-void LeaveCrashedSeries(GameWorld& world, const SeriesCrash& c) {
+void LeaveCrashedSeries(GameWorld& world, MemoryStore& store, const SeriesCrash& c) {
   world.SetValues(Game::HalfLife2, kHl2Start);
   world.SetValues(Game::LostCoast, kLostCoastStart);
   if (c.userScript) PutFile(world.Cfg(c.game, steam::kAutoexec), kUserScript);
   PutFile(world.Cfg(c.game, steam::kValveRc), kUserValveRc);
-  BackupRegistry(world.paths);
+  ASSERT_EQ(SecureBackupForSeries(world.paths, store, c.game), std::nullopt);
 
   AutoexecRestorePending state;
   ASSERT_TRUE(SetAsideAutoexec(state, world.paths, c.game, nullptr));
@@ -382,12 +394,12 @@ TEST(Recover, CrashDuringASeries) {
                   : c.answers[0]    ? ", yes"
                                     : ", no"));
     GameWorld world;
-    LeaveCrashedSeries(world, c);
-
-    SeamsScope seams(c.answers);
     MemoryStore store;
     store.values[backup::kNoErrorWarningValue] = "0";
-    Recover(world.paths, store, nullptr);
+    LeaveCrashedSeries(world, store, c);
+
+    SeamsScope seams(c.answers);
+    Recover(world.paths, store, nullptr, kOurScript);
 
     EXPECT_EQ(FileBytes(world.Cfg(c.game, steam::kAutoexec)), c.scriptAfter);
     EXPECT_EQ(FileBytes(world.Cfg(Other(c.game), steam::kAutoexec)), std::nullopt);
@@ -412,10 +424,10 @@ TEST(Recover, UsersScriptSurvivesTheNextSeries) {
   for (Game game : {Game::HalfLife2, Game::LostCoast}) {
     SCOPED_TRACE(GameName(game));
     GameWorld world;
-    LeaveCrashedSeries(world, {game, true, false, {}, false, std::nullopt, ""});
-    SeamsScope seams({false});
     MemoryStore store;
-    Recover(world.paths, store, nullptr);
+    LeaveCrashedSeries(world, store, {game, true, false, {}, false, std::nullopt, ""});
+    SeamsScope seams({false});
+    Recover(world.paths, store, nullptr, kOurScript);
     BackupRegistry(world.paths);
 
     AutoexecRestorePending state;
@@ -427,13 +439,25 @@ TEST(Recover, UsersScriptSurvivesTheNextSeries) {
   }
 }
 
-TEST(Recover, WithoutLeftoversOnlyAStoredMarkerRestores) {
+// Only a series changes the keys, and it marks that first: without the mark nothing is
+// written back, whatever "NoErrorWarning" says (the user may have played since).
+TEST(Recover, WithoutLeftoversOnlyAPendingRestoreWritesTheKeys) {
   struct Case {
-    const char* marker;
-    bool restores;
+    const char* noErrorWarning;
+    const char* restorePending;
+    std::vector<std::string> writes;
   };
-  for (const Case& c : {Case{"0", false}, Case{"", false}, Case{"1", true}}) {
-    SCOPED_TRACE(std::string("marker '") + c.marker + "'");
+  const Case cases[] = {
+      {"0", "", {}},
+      {"", "0", {}},
+      {"1", "", {"NoErrorWarning=0"}},
+      {"0", "1", {"RestorePending=0"}},
+      {"1", "1", {"RestorePending=0", "NoErrorWarning=0"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("NoErrorWarning '") + c.noErrorWarning + "', RestorePending '" +
+                 c.restorePending + "'");
+    const bool restores = std::string(c.restorePending) == "1";
     GameWorld world;
     world.SetValues(Game::HalfLife2, kHl2Start);
     world.SetValues(Game::LostCoast, kLostCoastStart);
@@ -441,11 +465,12 @@ TEST(Recover, WithoutLeftoversOnlyAStoredMarkerRestores) {
     world.SetValues(Game::HalfLife2, kSeriesValues);
     SeamsScope seams({true});
     MemoryStore store;
-    store.values[backup::kNoErrorWarningValue] = c.marker;
-    Recover(world.paths, store, nullptr);
-    EXPECT_TRUE(store.writes.empty());
-    EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(c.restores ? kHl2Start : kSeriesValues));
-    EXPECT_EQ(files::FileExists(world.Backup(Game::HalfLife2)), !c.restores);
+    store.values[backup::kNoErrorWarningValue] = c.noErrorWarning;
+    store.values[backup::kRestorePendingValue] = c.restorePending;
+    Recover(world.paths, store, nullptr, kOurScript);
+    EXPECT_EQ(store.writes, c.writes);
+    EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(restores ? kHl2Start : kSeriesValues));
+    EXPECT_EQ(files::FileExists(world.Backup(Game::HalfLife2)), !restores);
     EXPECT_TRUE(seams.seams.log.empty());
   }
 }
@@ -454,13 +479,13 @@ TEST(Recover, LockedSeriesScriptNeverCostsTheUsersScript) {
   GameWorld world;
   const std::string script = world.Cfg(Game::HalfLife2, steam::kAutoexec);
   const std::string saved = world.Cfg(Game::HalfLife2, steam::kAutoexecOld);
-  LeaveCrashedSeries(world, {Game::HalfLife2, true, false, {}, false, std::nullopt, ""});
   MemoryStore store;
+  LeaveCrashedSeries(world, store, {Game::HalfLife2, true, false, {}, false, std::nullopt, ""});
   {
     // The user answers Yes, but neither the move back nor the delete can happen.
     SeamsScope seams({true});
     UniqueHandle lock = LockExclusively(script);
-    Recover(world.paths, store, nullptr);
+    Recover(world.paths, store, nullptr, kOurScript);
     EXPECT_EQ(seams.seams.log.size(), 1u);
   }
   EXPECT_EQ(FileBytes(saved), kUserScript);
@@ -468,10 +493,210 @@ TEST(Recover, LockedSeriesScriptNeverCostsTheUsersScript) {
 
   // The next start finds the set-aside script again and puts it back.
   SeamsScope seams({false});
-  Recover(world.paths, store, nullptr);
+  Recover(world.paths, store, nullptr, kOurScript);
   EXPECT_EQ(FileBytes(script), kUserScript);
   EXPECT_FALSE(files::FileExists(saved));
   EXPECT_EQ(store.values[backup::kNoErrorWarningValue], "1");
+}
+
+// The state a start finds: what Recover and the backup make of it, as start-up runs them.
+void StartUp(GameWorld& world, MemoryStore& store) {
+  Recover(world.paths, store, nullptr, kOurScript);
+  BackupAtStart(world.paths, store);
+}
+
+// A series, then starts that follow a system close (or a kill, or a log-off): no backup may
+// take the series' values for the user's before the user's are back.
+TEST(RestorePending, NoBackupTakesTheSeriesValuesForTheUsers) {
+  for (Game game : {Game::HalfLife2, Game::LostCoast}) {
+    SCOPED_TRACE(GameName(game));
+    GameWorld world;
+    world.SetValues(Game::HalfLife2, kHl2Start);
+    world.SetValues(Game::LostCoast, kLostCoastStart);
+    MemoryStore store;
+    store.values[backup::kNoErrorWarningValue] = "0";
+    StartUp(world, store);
+    ASSERT_EQ(SecureBackupForSeries(world.paths, store, game), std::nullopt);
+    EXPECT_EQ(store.values[backup::kRestorePendingValue], "1");
+    // The series and its game change the values; the series ends cleanly, leaving no file.
+    world.SetValues(game, kSeriesValues);
+    store.values[backup::kNoErrorWarningValue] = "0";
+
+    for (int start = 1; start <= 3; ++start) {
+      SCOPED_TRACE("start " + std::to_string(start));
+      SeamsScope seams({});
+      StartUp(world, store);
+      EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kHl2Start));
+      EXPECT_EQ(world.ReadValues(Game::LostCoast), Expect(kLostCoastStart));
+      EXPECT_EQ(FileBytes(world.Backup(Game::HalfLife2)), Fixture("hl2set.ini"));
+      EXPECT_EQ(FileBytes(world.Backup(Game::LostCoast)), Fixture("hl2lcset.ini"));
+      EXPECT_EQ(store.values[backup::kRestorePendingValue], "0");
+      EXPECT_TRUE(seams.seams.log.empty());
+    }
+  }
+}
+
+// The game of a killed series may still play when the program starts again; it stores its
+// screen size when it quits, so the restore waits, and the copy stays untouched meanwhile.
+TEST(RestorePending, ARunningGameDefersTheRestore) {
+  GameWorld world;
+  world.SetValues(Game::HalfLife2, kHl2Start);
+  world.SetValues(Game::LostCoast, kLostCoastStart);
+  MemoryStore store;
+  StartUp(world, store);
+  ASSERT_EQ(SecureBackupForSeries(world.paths, store, Game::HalfLife2), std::nullopt);
+  world.SetValues(Game::HalfLife2, kSeriesValues);
+
+  testing::TempFolder gameFolder("quorvel game running");
+  ASSERT_TRUE(
+      testing::CopyFileTo(testing::StandinsFolder() + "hl2.exe", gameFolder.Path() + "hl2.exe"));
+  {
+    testing::ChildProcess game;
+    ASSERT_TRUE(game.Start(gameFolder.Path() + "hl2.exe -game hl2", gameFolder.Path()));
+    ASSERT_TRUE(
+        testing::PumpUntil([] { return !testing::ProcessIdsNamed("hl2.exe").empty(); }, 20000));
+    SeamsScope seams({});
+    StartUp(world, store);
+    EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kSeriesValues));
+    EXPECT_EQ(FileBytes(world.Backup(Game::HalfLife2)), Fixture("hl2set.ini"));
+    EXPECT_EQ(store.values[backup::kRestorePendingValue], "1");
+    // A series of this run keeps the copy as it is.
+    EXPECT_EQ(SecureBackupForSeries(world.paths, store, Game::HalfLife2), std::nullopt);
+    EXPECT_EQ(FileBytes(world.Backup(Game::HalfLife2)), Fixture("hl2set.ini"));
+  }
+  ASSERT_TRUE(
+      testing::PumpUntil([] { return testing::ProcessIdsNamed("hl2.exe").empty(); }, 20000));
+  SeamsScope seams({});
+  StartUp(world, store);
+  EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kHl2Start));
+  EXPECT_EQ(store.values[backup::kRestorePendingValue], "0");
+}
+
+TEST(RestorePending, ExitButtonPutsTheValuesBackAndClearsIt) {
+  GameWorld world;
+  world.SetValues(Game::HalfLife2, kHl2Start);
+  world.SetValues(Game::LostCoast, kLostCoastStart);
+  MemoryStore store;
+  StartUp(world, store);
+  ASSERT_EQ(SecureBackupForSeries(world.paths, store, Game::LostCoast), std::nullopt);
+  world.SetValues(Game::LostCoast, kSeriesValues);
+  RestoreGameSettings(world.paths, store);
+  EXPECT_EQ(world.ReadValues(Game::LostCoast), Expect(kLostCoastStart));
+  EXPECT_FALSE(files::FileExists(world.Backup(Game::HalfLife2)));
+  EXPECT_FALSE(files::FileExists(world.Backup(Game::LostCoast)));
+  EXPECT_EQ(store.values[backup::kRestorePendingValue], "0");
+}
+
+// Whatever could cost the user their values or a script stops the series before the game is
+// touched, with a message that says why and what to do.
+TEST(SecureBackupForSeries, RefusesWhenTheUsersValuesOrScriptsAreNotSafe) {
+  const std::string stale = "[ScreenWidth]\r\nValue=320\r\n";
+  UniqueHandle lock;
+  struct Case {
+    const char* name;
+    Game game;
+    std::function<void(GameWorld&)> arrange;
+    const char* messagePart;  // nullptr: the series may start
+  };
+  const Case cases[] = {
+      {"Half-Life 2 backup held open by another program", Game::HalfLife2,
+       [&](GameWorld& w) {
+         PutFile(w.Backup(Game::HalfLife2), stale);
+         lock = LockExclusively(w.Backup(Game::HalfLife2));
+       },
+       "could not be saved to "},
+      {"Lost Coast backup held open, Half-Life 2 series", Game::HalfLife2,
+       [&](GameWorld& w) {
+         PutFile(w.Backup(Game::LostCoast), stale);
+         lock = LockExclusively(w.Backup(Game::LostCoast));
+       },
+       "could not be saved to "},
+      {"Half-Life 2 backup cannot be created", Game::HalfLife2,
+       [&](GameWorld& w) { files::ForceDirectories(w.Backup(Game::HalfLife2)); },
+       "could not be saved to "},
+      {"a value missing from the key", Game::LostCoast,
+       [](GameWorld& w) {
+         RegKey key =
+             reg::Open(HKEY_USERS, w.paths.GameSettingsKey(Game::LostCoast), KEY_SET_VALUE);
+         ::RegDeleteValueA(key.Get(), "ScreenWidth");
+       },
+       "Failed to get data for 'ScreenWidth'"},
+      {"a script set aside earlier beside the user's", Game::LostCoast,
+       [](GameWorld& w) {
+         PutFile(w.Cfg(Game::LostCoast, steam::kAutoexec), kUserScript);
+         PutFile(w.Cfg(Game::LostCoast, steam::kAutoexecOld), "// older script\r\n");
+       },
+       "holds both autoexec.cfg and autoexec_old.cfg"},
+      {"everything in order", Game::HalfLife2, [](GameWorld&) {}, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameWorld world;
+    world.SetValues(Game::HalfLife2, kHl2Start);
+    world.SetValues(Game::LostCoast, kLostCoastStart);
+    c.arrange(world);
+    MemoryStore store;
+    std::optional<std::string> refusal = SecureBackupForSeries(world.paths, store, c.game);
+    if (c.messagePart) {
+      ASSERT_TRUE(refusal) << "the series would start";
+      EXPECT_NE(refusal->find(c.messagePart), std::string::npos) << *refusal;
+      EXPECT_NE(refusal->find("The benchmark did not start"), std::string::npos) << *refusal;
+      EXPECT_NE(refusal->find("press RUN again"), std::string::npos) << *refusal;
+      EXPECT_NE(store.values[backup::kRestorePendingValue], "1");
+    } else {
+      EXPECT_EQ(refusal, std::nullopt);
+      EXPECT_EQ(store.values[backup::kRestorePendingValue], "1");
+      EXPECT_EQ(FileBytes(world.Backup(Game::HalfLife2)), Fixture("hl2set.ini"));
+      EXPECT_EQ(FileBytes(world.Backup(Game::LostCoast)), Fixture("hl2lcset.ini"));
+    }
+    lock = UniqueHandle();
+  }
+}
+
+TEST(AutoexecScript, AScriptSetAsideEarlierIsNeverReplaced) {
+  for (Game game : {Game::HalfLife2, Game::LostCoast}) {
+    SCOPED_TRACE(GameName(game));
+    GameWorld world;
+    const std::string older = "// set aside by a series that could not put it back\r\n";
+    PutFile(world.Cfg(game, steam::kAutoexec), kUserScript);
+    PutFile(world.Cfg(game, steam::kAutoexecOld), older);
+    AutoexecRestorePending state;
+    EXPECT_FALSE(SetAsideAutoexec(state, world.paths, game, nullptr));
+    EXPECT_FALSE(state.Pending);
+    EXPECT_EQ(FileBytes(world.Cfg(game, steam::kAutoexec)), kUserScript);
+    EXPECT_EQ(FileBytes(world.Cfg(game, steam::kAutoexecOld)), older);
+  }
+}
+
+// A series' own script left behind (the program died before it could delete it) is removed
+// without a question, in either game; afterwards the starts leave the user's later changes
+// to the game alone.
+TEST(Recover, TheSeriesOwnScriptIsRemovedInEitherGame) {
+  for (Game game : {Game::HalfLife2, Game::LostCoast}) {
+    SCOPED_TRACE(GameName(game));
+    GameWorld world;
+    world.SetValues(Game::HalfLife2, kHl2Start);
+    world.SetValues(Game::LostCoast, kLostCoastStart);
+    MemoryStore store;
+    store.values[backup::kNoErrorWarningValue] = "0";
+    StartUp(world, store);
+    ASSERT_EQ(SecureBackupForSeries(world.paths, store, game), std::nullopt);
+    PutFile(world.Cfg(game, steam::kAutoexec), kOurScript);
+    world.SetValues(game, kSeriesValues);
+
+    SeamsScope seams({});
+    StartUp(world, store);
+    EXPECT_FALSE(files::FileExists(world.Cfg(game, steam::kAutoexec)));
+    EXPECT_EQ(world.ReadValues(game),
+              Expect(game == Game::LostCoast ? kLostCoastStart : kHl2Start));
+    EXPECT_EQ(store.values[backup::kNoErrorWarningValue], "0");
+    EXPECT_TRUE(seams.seams.log.empty());
+
+    // The user plays and changes the game's settings; the next start keeps them.
+    world.SetValues(game, kSeriesValues);
+    StartUp(world, store);
+    EXPECT_EQ(world.ReadValues(game), Expect(kSeriesValues));
+  }
 }
 
 }  // namespace

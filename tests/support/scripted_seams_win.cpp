@@ -44,11 +44,16 @@ ScriptedSeams ScriptedSeams::FromEnvironment() {
     if (v > 1) s.divisor_ = static_cast<unsigned>(v);
   }
   s.shellForReal = Env("QUORVEL_SEAM_NO_SHELL").value_or("0") != "1";
+  s.killAt = Env("QUORVEL_SEAM_KILL_AT").value_or("");
   return s;
 }
 
 void ScriptedSeams::Record(const std::string& entry) {
   log.push_back(entry);
+  AppendToLogFile(entry);
+}
+
+void ScriptedSeams::AppendToLogFile(const std::string& entry) {
   if (logPath.empty()) return;
   if (FILE* f = std::fopen(logPath.c_str(), "ab")) {
     std::string line = text::ReplaceAll(text::ReplaceAll(entry, "\r", "\\r"), "\n", "\\n");
@@ -58,6 +63,12 @@ void ScriptedSeams::Record(const std::string& entry) {
 }
 
 void ScriptedSeams::Message(HWND, const std::string& text) { Record("message: " + text); }
+
+void ScriptedSeams::Checkpoint(const char* point) {
+  // Only in the log file: what the program showed stays as it was.
+  AppendToLogFile(std::string("checkpoint: ") + point);
+  if (!killAt.empty() && killAt == point) ::TerminateProcess(::GetCurrentProcess(), 9);
+}
 
 bool ScriptedSeams::Confirm(HWND, const std::string& text) {
   bool yes = false;

@@ -9,6 +9,8 @@
 //   QUORVEL_SEAM_MODES    display modes "640x480,800x600,..." (unset: the real display's)
 //   QUORVEL_SEAM_WAIT_DIVISOR  the sequencer's waits are divided by this number
 //   QUORVEL_SEAM_NO_SHELL "1": "open" is only logged, nothing is started
+//   QUORVEL_SEAM_KILL_AT  the checkpoint at which the program terminates itself at once
+//                         (exit code 9), as a crash or a kill would end it
 #include <deque>
 #include <functional>
 #include <string>
@@ -34,6 +36,9 @@ class ScriptedSeams : public Seams {
   void ShellOpen(HWND owner, const std::string& target, int show) override;
   bool DisplayMode(DWORD number, DWORD* width, DWORD* height) override;
   unsigned WaitMs(unsigned ms) override { return divisor_ > 1 ? ms / divisor_ : ms; }
+  // Writes "checkpoint: <point>" to the log file (not to `log`); ends the process at the
+  // point named by `killAt`.
+  void Checkpoint(const char* point) override;
   DriverEscapeResult DriverEscape(const std::string& driver, int escape, const void* request,
                                   int requestSize, void* reply, int replySize) override;
   bool DisplayDevice(DWORD index, DISPLAY_DEVICEA* device) override;
@@ -46,6 +51,7 @@ class ScriptedSeams : public Seams {
   std::vector<std::pair<DWORD, DWORD>> modes;
   bool shellForReal = false;
   std::string logPath;
+  std::string killAt;
   unsigned divisor_ = 1;
   // A scripted display driver: when set, it answers every escape in place of the real one
   // (it may write into `reply` and into memory the request points to).
@@ -61,6 +67,7 @@ class ScriptedSeams : public Seams {
 
  private:
   void Record(const std::string& entry);
+  void AppendToLogFile(const std::string& entry);
 };
 
 // Parses "640x480,800x600" into modes; malformed entries are skipped.
