@@ -413,13 +413,13 @@ class SeriesMachine {
   HWND WaitReady(StartedProcess& program) {
     if (!env.WaitForWindow(program.Id, 60000)) return nullptr;
     HWND main = ::FindWindowA(QUORVEL_MAIN_WINDOW_CLASS, nullptr);
-    HWND run = main ? Descendant(main, IDC_BENCHBUTTON) : nullptr;
+    HWND run = main ? testing::FindChildById(main, IDC_BENCHBUTTON) : nullptr;
     if (!run || !WaitUntil(30000, [&] { return ::IsWindowEnabled(run) != FALSE; })) return nullptr;
     return main;
   }
 
   static void PressRun(HWND main) {
-    HWND run = Descendant(main, IDC_BENCHBUTTON);
+    HWND run = testing::FindChildById(main, IDC_BENCHBUTTON);
     ::PostMessageA(::GetParent(run), WM_COMMAND, MAKEWPARAM(IDC_BENCHBUTTON, BN_CLICKED),
                    reinterpret_cast<LPARAM>(run));
   }
@@ -677,7 +677,7 @@ TEST(CrashRecovery, LeftWhileTheGamePlaysTheValuesComeBackAfterItQuit) {
       if (way == WayOut::ExitButton) {
         ASSERT_TRUE(SeriesMachine::PressExit(main));
         // The window stays and says why.
-        HWND status = Descendant(main, IDC_STATUSINFO);
+        HWND status = testing::FindChildById(main, IDC_STATUSINFO);
         EXPECT_TRUE(WaitUntil(10000, [&] {
           char text[256] = {};
           ::GetWindowTextA(status, text, sizeof(text));
