@@ -33,12 +33,9 @@ endif()
 
 # Chromium prints with its own profile in the build tree and without header and footer lines.
 add_custom_command(OUTPUT ${help_pdf}
-  COMMAND ${CMAKE_COMMAND} -E env HOME=${CMAKE_BINARY_DIR}/chromium-home
-    ${CHROMIUM_EXECUTABLE} --headless --no-sandbox --disable-gpu --disable-background-networking
-    --disable-component-update --disable-sync --no-first-run --no-pdf-header-footer
-    --user-data-dir=${CMAKE_BINARY_DIR}/chromium-profile --print-to-pdf=${help_pdf}
-    file://${help_source}
-  DEPENDS ${help_files}
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/print-pdf.sh ${CHROMIUM_EXECUTABLE} ${help_source}
+    ${help_pdf} ${CMAKE_BINARY_DIR}/chromium
+  DEPENDS ${help_files} ${CMAKE_SOURCE_DIR}/scripts/print-pdf.sh
   COMMENT "Printing Help.pdf")
 add_custom_target(quorvel_help DEPENDS ${help_pdf})
 

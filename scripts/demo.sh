@@ -115,7 +115,8 @@ echo "screenshot: $shot"
 
 # Press the real run button and wait for the series (about half a minute per run).
 cp "$top/build/win/press_run.exe" "$drive/"
-results='C:\Program Files\Zarvent\Quorvel\Benchmark\'
+# (no last "\": it would escape the quote around the argument)
+results='C:\Program Files\Zarvent\Quorvel\Benchmark'
 wine 'C:\press_run.exe' "$results" 600 >"$demo/press_run.txt" 2>/dev/null &
 press_pid=$!
 sleep 8
