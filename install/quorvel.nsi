@@ -49,6 +49,9 @@ VIAddVersionKey "ProductVersion" "${VERSION}.0"
 VIAddVersionKey "LegalCopyright" "Zarvent"
 
 !define MUI_ABORTWARNING
+; The user sees what was installed (and removed) before going on.
+!define MUI_FINISHPAGE_NOAUTOCLOSE
+!define MUI_UNFINISHPAGE_NOAUTOCLOSE
 !define MUI_WELCOMEPAGE_TEXT "This will install the ${PRODUCT} ${VERSION} on your computer.$\r$\n$\r$\nThe benchmark measures how fast your PC runs Half-Life 2 and Lost Coast. It needs Steam and the game installed.$\r$\n$\r$\nIf an earlier version is installed, your settings are kept.$\r$\n$\r$\nClick Next to continue."
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\Help.pdf"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Open the help document"

@@ -28,12 +28,13 @@ export WINEPREFIX="$shots/prefix"
 quorvel_wine_fresh "$top/build/demo/template" "$WINEPREFIX"
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   quorvel_xvfb_stop
   rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
 quorvel_xvfb_start 800x600x24
-wineserver -p
+wineserver -p >/dev/null 2>&1
 cp "$build/press_button.exe" "$WINEPREFIX/drive_c/"
 press() { wine 'C:\press_button.exe' "$1" 120 >/dev/null 2>&1; }
 await() { wine 'C:\press_button.exe' "$1" 120 wait >/dev/null 2>&1; }
@@ -50,12 +51,13 @@ await '&Install'
 shot installer-2-folder
 press '&Install'
 await '&Next >'
+press 'Show &details'
 shot installer-3-installed
 press '&Next >'
 await '&Finish'
 shot installer-4-finish
 press '&Finish'
-wait
+wait || true
 
 wine 'C:\Program Files\Zarvent\Quorvel\Uninstall.exe' >/dev/null 2>&1 &
 await '&Uninstall'
