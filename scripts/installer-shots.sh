@@ -44,6 +44,7 @@ shot() {
 }
 
 wine "$(winepath -w "$installer")" >/dev/null 2>&1 &
+setup_pid=$!
 await '&Next >'
 shot installer-1-welcome
 press '&Next >'
@@ -57,7 +58,7 @@ press '&Next >'
 await '&Finish'
 shot installer-4-finish
 press '&Finish'
-wait || true
+wait "$setup_pid" || true
 
 wine 'C:\Program Files\Zarvent\Quorvel\Uninstall.exe' >/dev/null 2>&1 &
 await '&Uninstall'
@@ -66,6 +67,5 @@ press '&Uninstall'
 await '&Close'
 shot uninstaller-2-done
 press '&Close'
-wait || true
-wineserver -w
+sleep 2
 ls "$shots"/*.png
