@@ -115,3 +115,6 @@ foreach(src ${perf_src})
   target_link_libraries(perf_${name} PRIVATE quorvel_test_support)
   add_dependencies(perf_${name} quorvel_testhost ${standin_targets})
 endforeach()
+
+# The installer and the files it ships beside the program.
+include(${CMAKE_SOURCE_DIR}/cmake/installer.cmake)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The program's main job in a demo machine of its own: builds the program, prepares a Wine
-# prefix below build/demo with what an installer and Steam would leave (the program in its
-# install folder with "Demos\", the settings key with first values, Steam's key and folder,
-# an account with both games) and starts the program there.
+# The program's main job in a demo machine of its own: builds the program and its installer,
+# installs it into a fresh Wine prefix below build/demo by running the installer silently (the
+# program, "Demos\", the help, the settings key with its first values), prepares Steam's side
+# (Steam's key and folder, an account with both games) and starts the installed program.
 # The stand-in Steam runs, so the run button starts a real series against the stand-in game
 # (its frame rates are simulated) and the report opens when it ends.
 # With a DISPLAY it simply runs until you close it. Without one (or with --headless) it runs
@@ -30,13 +30,14 @@ export WINEPREFIX="$demo/prefix"
 quorvel_wine_fresh "$demo/template" "$WINEPREFIX"
 drive="$WINEPREFIX/drive_c"
 
-# The installed program.
-install="$drive/Zarvent"
-mkdir -p "$install/Demos"
-cp "$top/build/win/quorvel.exe" "$install/"
-for demo_file in zrv_highway zrv_lost_coast zrv_anticitizen; do
-  printf 'Recorded demo %s for the stand-in game (simulated)\r\n' "$demo_file" >"$install/Demos/$demo_file.dem"
-done
+# The program, installed as a user would: the installer, silently.
+installer=$(ls -t "$top"/build/win/QuorvelSetup-*.exe 2>/dev/null | head -n 1)
+if [ -z "$installer" ]; then
+  echo "The installer was not built (scripts/setup.sh installs nsis and chromium)." >&2
+  exit 1
+fi
+wine "$(winepath -w "$installer")" /S
+wineserver -w
 # The diagnostics tool the program runs from the system folder is the stand-in; Wine would
 # otherwise prefer its own (see the DllOverrides entry below).
 cp "$top/build/win/standins/dxdiag.exe" "$drive/windows/system32/dxdiag.exe"
@@ -55,38 +56,9 @@ for program in steam hl2; do
   fi
 done
 
-# The installer's settings key and Steam's own key, in one import.
+# Steam's own key (the stand-in Steam is where it says), and the stand-in diagnostics tool.
 cat >"$demo/machine.reg" <<'REG'
 REGEDIT4
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\Zarvent\Quorvel]
-"640"="0"
-"800"="1"
-"1024"="1"
-"1280"="0"
-"1600"="0"
-"2048"="0"
-"hdw1"="0"
-"hdw2"="0"
-"hdw3"="0"
-"CusW"="0"
-"CusH"="0"
-"CusRes"="0"
-"AFLevel"="1"
-"AALevel"="0"
-"RunNumber"="1"
-"Demo"="1"
-"LCDemo"="0"
-"Demoname"=""
-"ResultPath"=""
-"Note"=""
-"HDR"="0"
-"Heapsize"="64000"
-"Refresh"="60"
-"FastZ"="1"
-"UseProxy"="0"
-"NoErrorWarning"="0"
-"News"="0"
 
 [HKEY_CURRENT_USER\Software\Valve\Steam]
 "SteamExe"="C:/Steam/steam.exe"
@@ -97,7 +69,7 @@ REG
 wine regedit /S "$(winepath -w "$demo/machine.reg")" >/dev/null 2>&1
 wineserver -w
 
-program='C:\Zarvent\quorvel.exe'
+program='C:\Program Files\Zarvent\Quorvel\quorvel.exe'
 if [ -z "$headless" ]; then
   wine 'C:\Steam\steam.exe' >/dev/null 2>&1 &
   wine "$program" || true
@@ -143,7 +115,8 @@ echo "screenshot: $shot"
 
 # Press the real run button and wait for the series (about half a minute per run).
 cp "$top/build/win/press_run.exe" "$drive/"
-results='C:\Zarvent\Benchmark\'
+# (no last "\": it would escape the quote around the argument)
+results='C:\Program Files\Zarvent\Quorvel\Benchmark'
 wine 'C:\press_run.exe' "$results" 600 >"$demo/press_run.txt" 2>/dev/null &
 press_pid=$!
 sleep 8

@@ -8,3 +8,6 @@ apt-get install -y --no-install-recommends \
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 \
   wine64 wine xvfb xauth x11-utils imagemagick chromium python3 ca-certificates \
   fonts-wine fonts-liberation fonts-dejavu-core
+# The installer (NSIS with its 64-bit stubs), the font family (with its italics) the help document is
+# printed with, and pdftoppm to look at its pages.
+apt-get install -y --no-install-recommends nsis fonts-dejavu-core fonts-dejavu-extra poppler-utils
