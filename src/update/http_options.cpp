@@ -23,15 +23,15 @@ std::uint32_t RequestFlags(const std::string& scheme, TzCacheOptions cache,
   };
   const bool https = text::EqualsNoCase(scheme, "https");
   const Flag table[] = {
-      {https, 0x800000},                                           // INTERNET_FLAG_SECURE
-      {!https && (cache & coCreateTempFilesIfCantCache), 0x10},   // INTERNET_FLAG_NEED_FILE
-      {(cache & coAlwaysReload) != 0, 0x80000000},                 // INTERNET_FLAG_RELOAD
-      {(cache & coReloadIfNoExpireInformation) != 0, 0x400},       // INTERNET_FLAG_HYPERLINK
-      {(cache & coReloadUpdatedObjects) != 0, 0x800},              // INTERNET_FLAG_RESYNCHRONIZE
-      {(cache & coPragmaNoCache) != 0, 0x100},                     // INTERNET_FLAG_PRAGMA_NOCACHE
-      {(cache & coNoCacheWrite) != 0, 0x4000000},                  // INTERNET_FLAG_NO_CACHE_WRITE
-      {(cache & coUseCacheIfNetFail) != 0, 0x10000},               // INTERNET_FLAG_CACHE_IF_NET_FAIL
-      {(internet & ioIgnoreCertificateInvalid) != 0, 0x1000},      // ..._IGNORE_CERT_CN_INVALID
+      {https, 0x800000},                                         // INTERNET_FLAG_SECURE
+      {!https && (cache & coCreateTempFilesIfCantCache), 0x10},  // INTERNET_FLAG_NEED_FILE
+      {(cache & coAlwaysReload) != 0, 0x80000000},               // INTERNET_FLAG_RELOAD
+      {(cache & coReloadIfNoExpireInformation) != 0, 0x400},     // INTERNET_FLAG_HYPERLINK
+      {(cache & coReloadUpdatedObjects) != 0, 0x800},            // INTERNET_FLAG_RESYNCHRONIZE
+      {(cache & coPragmaNoCache) != 0, 0x100},                   // INTERNET_FLAG_PRAGMA_NOCACHE
+      {(cache & coNoCacheWrite) != 0, 0x4000000},                // INTERNET_FLAG_NO_CACHE_WRITE
+      {(cache & coUseCacheIfNetFail) != 0, 0x10000},             // INTERNET_FLAG_CACHE_IF_NET_FAIL
+      {(internet & ioIgnoreCertificateInvalid) != 0, 0x1000},    // ..._IGNORE_CERT_CN_INVALID
       {(internet & ioIgnoreCertificateDateInvalid) != 0, 0x2000},  // ..._IGNORE_CERT_DATE_INVALID
       {(internet & ioIgnoreRedirectToHTTP) != 0, 0x8000},          // ..._IGNORE_REDIRECT_TO_HTTP
       {(internet & ioIgnoreRedirectToHTTPS) != 0, 0x4000},         // ..._IGNORE_REDIRECT_TO_HTTPS

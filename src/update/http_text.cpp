@@ -33,8 +33,7 @@ int NameIndex(std::string_view word, const std::array<const char*, N>& names) {
   return 0;
 }
 
-constexpr std::array<const char*, 7> kWeekdays = {"SUN", "MON", "TUE", "WED",
-                                                  "THU", "FRI", "SAT"};
+constexpr std::array<const char*, 7> kWeekdays = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
 constexpr std::array<const char*, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                                  "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
@@ -67,6 +66,26 @@ std::int64_t DayNumber(int y, int m, int d) {
 std::string WithScheme(std::string_view url) {
   if (url.find("://") != std::string_view::npos) return std::string(url);
   return "http://" + std::string(url);
+}
+
+std::string PercentDecode(std::string_view text) {
+  auto hex = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+      out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
 }
 
 std::string ReencodeExtra(std::string_view extra) {

@@ -15,6 +15,10 @@ using DateTime = double;
 // The URL with "http://" in front when it contains no "://".
 std::string WithScheme(std::string_view url);
 
+// %XX escapes (two hexadecimal digits, any case) turned into their bytes; a "%" without
+// two digits after it stays as it is.
+std::string PercentDecode(std::string_view text);
+
 // The extra part of a URL (query and fragment) written again: bytes below 0x20, bytes of
 // 0x80 and above, and space # % * + < > become %XX (upper-case hex); all others stay.
 std::string ReencodeExtra(std::string_view extra);

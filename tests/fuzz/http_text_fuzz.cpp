@@ -27,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     unsigned char u = static_cast<unsigned char>(c);
     if (u < 0x20 || u >= 0x80 || c == ' ') std::abort();
   }
+  if (PercentDecode(input).size() > input.size()) std::abort();
   if (auto n = HeaderNumber(input); n && *n < 0) std::abort();
   if (WithScheme(input).find("://") == std::string::npos) std::abort();
   // The helper's command line, split at blanks as the platform gives it.

@@ -60,7 +60,7 @@ TEST(HttpDate, TwoDigitYearsAndMissingPieces) {
       {"Thursday, 01-Jan-70 00:00:00 GMT", At(2070, 1, 1, 0, 0, 0)},  // below 80: 2000s
       {"Monday, 01-Jan-80 00:00:00 GMT", At(1980, 1, 1, 0, 0, 0)},
       {"Friday, 31-Dec-99 23:59:59 GMT", At(1999, 12, 31, 23, 59, 59)},
-      {"06 Nov 1994", At(1994, 11, 6, 0, 0, 0)},             // no time: midnight
+      {"06 Nov 1994", At(1994, 11, 6, 0, 0, 0)},                 // no time: midnight
       {"xx Nov 1994 08:49:37 GMT", At(1994, 11, 1, 8, 49, 37)},  // a day that is no number: 1
       {"06 Nov 1994 aa:49:37 GMT", At(1994, 11, 6, 0, 49, 37)},  // each time part 0 when bad
   };
@@ -104,6 +104,16 @@ TEST(HttpUrl, QueryIsReencodedByteByByte) {
   for (const Case& c : cases) EXPECT_EQ(ReencodeExtra(c.extra), c.want) << c.extra;
 }
 
+TEST(HttpUrl, EscapesAreDecodedBeforeTheQueryIsWrittenAgain) {
+  EXPECT_EQ(PercentDecode("/a%20b%2fc%2B"), "/a b/c+");
+  EXPECT_EQ(PercentDecode("100%"), "100%");
+  EXPECT_EQ(PercentDecode("%4"), "%4");
+  EXPECT_EQ(PercentDecode("%zz%41"), "%zzA");
+  EXPECT_EQ(PercentDecode("%00"), std::string(1, '\0'));
+  // Decoded and written again, an escaped query comes out as it went in.
+  EXPECT_EQ(ReencodeExtra(PercentDecode("?q=%2B%20x%25")), "?q=%2B%20x%25");
+}
+
 TEST(HttpAuth, RealmIsTheQuotedTextAfterTheFirstEqualsQuote) {
   struct Case {
     const char* header;
@@ -113,7 +123,7 @@ TEST(HttpAuth, RealmIsTheQuotedTextAfterTheFirstEqualsQuote) {
       {"Basic realm=\"a=\"b\"", "a=\"b"},
       {"Basic realm=Zarvent", "Basic realm=Zarvent"},  // no =" pair: the whole header
       {"", ""},
-      {"Basic realm=\"", ""},  // ends at the opening quote
+      {"Basic realm=\"", ""},   // ends at the opening quote
       {"Basic realm=\"x", ""},  // the last character is taken as the closing quote
   };
   for (const Case& c : cases) EXPECT_EQ(RealmFromAuthenticate(c.header), c.realm) << c.header;
@@ -142,14 +152,14 @@ TEST(HttpProgress, PercentsRoundHalvesToEvenAndStayZeroWithoutLength) {
     std::int64_t read, size, resume;
     int percent;
   } cases[] = {
-      {1, 8, 0, 12},     // 12.5 -> 12
-      {3, 8, 0, 38},     // 37.5 -> 38
-      {5, 8, 0, 62},     // 62.5 -> 62
-      {1, 200, 0, 0},    // 0.5 -> 0
-      {3, 200, 0, 2},    // 1.5 -> 2
-      {0, 0, 0, 0},      // no Content-Length
+      {1, 8, 0, 12},   // 12.5 -> 12
+      {3, 8, 0, 38},   // 37.5 -> 38
+      {5, 8, 0, 62},   // 62.5 -> 62
+      {1, 200, 0, 0},  // 0.5 -> 0
+      {3, 200, 0, 2},  // 1.5 -> 2
+      {0, 0, 0, 0},    // no Content-Length
       {500, 0, 0, 0},
-      {1, 6, 2, 38},     // (1 + 2) * 100 / 8 = 37.5 -> 38
+      {1, 6, 2, 38},                   // (1 + 2) * 100 / 8 = 37.5 -> 38
       {268435456, 268435456, 0, 100},  // 256 MiB: no overflow of the product
       {1000, 10, 0, 255},              // more than announced: the byte's top
   };
@@ -209,11 +219,16 @@ TEST(HttpOptions, EveryOptionHasItsFlag) {
     TzInternetOptions internet;
     std::uint32_t flag;
   } cases[] = {
-      {coAlwaysReload, 0, 0x80000000u},          {coPragmaNoCache, 0, 0x100u},
-      {coNoCacheWrite, 0, 0x4000000u},           {coUseCacheIfNetFail, 0, 0x10000u},
-      {0, ioIgnoreCertificateInvalid, 0x1000u},  {0, ioIgnoreCertificateDateInvalid, 0x2000u},
-      {0, ioIgnoreRedirectToHTTP, 0x8000u},      {0, ioIgnoreRedirectToHTTPS, 0x4000u},
-      {0, ioNoAuthentication, 0x40000u},         {0, ioNoAutoRedirect, 0x200000u},
+      {coAlwaysReload, 0, 0x80000000u},
+      {coPragmaNoCache, 0, 0x100u},
+      {coNoCacheWrite, 0, 0x4000000u},
+      {coUseCacheIfNetFail, 0, 0x10000u},
+      {0, ioIgnoreCertificateInvalid, 0x1000u},
+      {0, ioIgnoreCertificateDateInvalid, 0x2000u},
+      {0, ioIgnoreRedirectToHTTP, 0x8000u},
+      {0, ioIgnoreRedirectToHTTPS, 0x4000u},
+      {0, ioNoAuthentication, 0x40000u},
+      {0, ioNoAutoRedirect, 0x200000u},
       {0, ioNoCookies, 0x80000u},
   };
   for (const Case& c : cases) EXPECT_EQ(RequestFlags("http", c.cache, c.internet), c.flag);
@@ -222,8 +237,8 @@ TEST(HttpOptions, EveryOptionHasItsFlag) {
 TEST(HttpOptions, AttributeSetsReplaceAllAttributes) {
   EXPECT_EQ(PlatformFileAttributes(atrArchive), 0x20u);
   EXPECT_EQ(PlatformFileAttributes(atrHidden | atrTemporary), 0x102u);
-  EXPECT_EQ(PlatformFileAttributes(atrArchive | atrHidden | atrReadOnly | atrSystem |
-                                   atrTemporary | atrOffline),
+  EXPECT_EQ(PlatformFileAttributes(atrArchive | atrHidden | atrReadOnly | atrSystem | atrTemporary |
+                                   atrOffline),
             0x1127u);
   EXPECT_EQ(PlatformFileAttributes(0), 0x80u);
 }
