@@ -325,6 +325,8 @@ TEST_F(HttpTransferTest, AbortMidBodyRaisesNoCompletionAndTheEngineWorksAgain) {
     ASSERT_TRUE(PumpUntil([&] { return !t.Busy(); }, 30000)) << c.name;
     PumpFor(300);  // a late event of the stopped worker would show here
     EXPECT_EQ(r.Joined(), "HeaderInfo Progress Aborted") << c.name;
+    // Stopped at the next check point, long before the body's end.
+    EXPECT_LT(t.BytesRead, 100000) << c.name;
     if (c.deleteFile) {
       EXPECT_FALSE(files::FileExists(file)) << c.name;
     } else {
