@@ -567,13 +567,22 @@ void TzHttpTransfer::Transfer(Job& job, Lock& lock) {
 
   job.buffer.assign(bufferSize, 0);
   char* buffer = job.buffer.data();
-  for (;;) {
+  bool ended = false;
+  while (!ended) {
     CheckPoint(job);
+    // One read fills the buffer, as WinInet does on Windows; Wine hands out what has arrived,
+    // which would make a hand-over for every few bytes.
     DWORD got = 0;
-    BOOL ok = unlocked([&] { return ::InternetReadFile(request, buffer, bufferSize, &got); });
-    if (!ok) {
-      readFailed_ = true;
-      break;
+    while (got < bufferSize) {
+      DWORD part = 0;
+      BOOL ok = unlocked(
+          [&] { return ::InternetReadFile(request, buffer + got, bufferSize - got, &part); });
+      if (!ok) readFailed_ = true;
+      if (!ok || part == 0) {
+        ended = true;
+        break;
+      }
+      got += part;
     }
     if (got == 0) break;
     BytesRead += got;
