@@ -8,6 +8,10 @@
 #include "platform/win.h"
 
 #include <wincrypt.h>
+// tlhelp32.h needs windows.h first.
+#include <tlhelp32.h>
+
+#include "platform/handles_win.h"
 
 namespace quorvel::testing {
 
@@ -56,6 +60,23 @@ bool TrustTestAuthority() {
       static_cast<DWORD>(der->size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
   ::CertCloseStore(store, 0);
   return added != 0;
+}
+
+std::vector<int> OtherThreadPriorities() {
+  std::vector<int> priorities;
+  UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return priorities;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Thread32First(snapshot.Get(), &entry); more;
+       more = ::Thread32Next(snapshot.Get(), &entry)) {
+    if (entry.th32OwnerProcessID != ::GetCurrentProcessId() ||
+        entry.th32ThreadID == ::GetCurrentThreadId())
+      continue;
+    UniqueHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+    if (thread) priorities.push_back(::GetThreadPriority(thread.Get()));
+  }
+  return priorities;
 }
 
 }  // namespace quorvel::testing

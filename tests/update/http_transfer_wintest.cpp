@@ -218,6 +218,74 @@ TEST_F(HttpTransferTest, BodiesThatEndEarlyAreIncompleteAndKeepTheIncompleteAttr
   }
 }
 
+TEST_F(HttpTransferTest, AFailedReadWithoutLengthIsIncompleteNotDone) {
+  // Without a Content-Length only the failed read tells a cut body from a whole one; here
+  // the server stalls after 3000 bytes and the read runs into the receive time-out. (Wine
+  // takes a reset of such a body for its end, so the stall is what shows it.)
+  TzHttpTransfer t;
+  Recorder r;
+  r.Attach(t);
+  t.URL = TestServers().HttpUrl("/stall?sent=3000&nolength=1&seconds=20");
+  t.OutputFileName = temp_.Path() + "stalled.updtmp";
+  t.OutputFileAttributes.Incomplete = kVisibleIncomplete;
+  t.Timeouts.ReceiveTimeout = 1000;
+  ASSERT_TRUE(Run(t));
+  // Whether the 3000 bytes reach the file first is the platform's affair (Wine drops them
+  // with the failed read); that the transfer is not taken for complete is ours.
+  ASSERT_GE(r.events.size(), 3u);
+  EXPECT_EQ(r.events[r.events.size() - 2], "Incomplete") << r.Joined();
+  EXPECT_EQ(r.events.back(), "AnyError") << r.Joined();
+  EXPECT_LE(t.BytesRead, 3000);
+  EXPECT_EQ(Shown(t.OutputFileName), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+}
+
+TEST_F(HttpTransferTest, AHugeAnnouncedLengthIsNotReservedUpFront) {
+  // 2 000 000 000 bytes announced, 300 sent: the memory output holds what came.
+  TzHttpTransfer t;
+  Recorder r;
+  r.Attach(t);
+  t.URL = TestServers().HttpUrl("/short?size=2000000000&sent=300");
+  ASSERT_TRUE(Run(t));
+  EXPECT_EQ(r.Joined(), "HeaderInfo Progress Incomplete AnyError");
+  EXPECT_EQ(r.body, Pattern(300));
+  EXPECT_EQ(t.FileSize, 2000000000);
+}
+
+TEST_F(HttpTransferTest, LargeFileWithABigBufferArrivesWhole) {
+  const std::size_t size = 24u << 20;
+  TzHttpTransfer t;
+  Recorder r;
+  r.Attach(t);
+  t.URL = TestServers().HttpUrl("/large?size=" + std::to_string(size));
+  t.OutputFileName = temp_.Path() + "large.updtmp";
+  t.TransferBufferSize = 65536;
+  ASSERT_TRUE(Run(t));
+  EXPECT_EQ(r.Joined(), "HeaderInfo Progress Done");
+  EXPECT_EQ(r.percents.back(), 100);
+  // The server repeats a 1 MiB block of the pattern.
+  std::string block = Pattern(1u << 20);
+  std::string got = files::ReadAll(t.OutputFileName).value_or("");
+  ASSERT_EQ(got.size(), size);
+  for (std::size_t at = 0; at < size; at += block.size())
+    ASSERT_EQ(got.compare(at, block.size(), block), 0) << "at " << at;
+}
+
+TEST_F(HttpTransferTest, TheWorkerRunsWithTheEnginesPriority) {
+  TzHttpTransfer t;
+  Recorder r;
+  r.Attach(t);
+  t.ThreadPriority = THREAD_PRIORITY_LOWEST;
+  std::vector<int> priorities;
+  t.OnHeaderInfo = [&](TzHttpTransfer&, const TzHeaderInfo&, bool&) {
+    // The worker waits in this hand-over: every other thread of ours is the test's own.
+    priorities = testing::OtherThreadPriorities();
+  };
+  t.URL = TestServers().HttpUrl("/file?size=10");
+  ASSERT_TRUE(Run(t));
+  EXPECT_NE(std::find(priorities.begin(), priorities.end(), THREAD_PRIORITY_LOWEST),
+            priorities.end());
+}
+
 TEST_F(HttpTransferTest, BodyWithoutLengthCompletesWithWhatArrived) {
   TzHttpTransfer t;
   Recorder r;
