@@ -12,6 +12,7 @@
 #include <tlhelp32.h>
 
 #include "platform/handles_win.h"
+#include "platform/internet_handle_win.h"
 
 namespace quorvel::testing {
 
@@ -60,6 +61,18 @@ bool TrustTestAuthority() {
       static_cast<DWORD>(der->size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
   ::CertCloseStore(store, 0);
   return added != 0;
+}
+
+std::string HttpGet(const std::string& url) {
+  InternetHandle session(::InternetOpenA("test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  InternetHandle request(
+      ::InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+  std::string body;
+  char buffer[4096];
+  DWORD got = 0;
+  while (request && ::InternetReadFile(request.Get(), buffer, sizeof(buffer), &got) && got > 0)
+    body.append(buffer, got);
+  return body;
 }
 
 std::vector<int> OtherThreadPriorities() {

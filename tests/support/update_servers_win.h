@@ -27,6 +27,9 @@ const UpdateServers& TestServers();
 // there afterwards.
 bool TrustTestAuthority();
 
+// The body of a plain GET through WinInet, outside any engine; empty when it failed.
+std::string HttpGet(const std::string& url);
+
 // The priorities of this process's threads other than the calling one.
 std::vector<int> OtherThreadPriorities();
 

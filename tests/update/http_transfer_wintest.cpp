@@ -195,13 +195,19 @@ TEST_F(HttpTransferTest, BodiesThatEndEarlyAreIncompleteAndKeepTheIncompleteAttr
     const char* path;
     std::size_t sent;
   } cases[] = {
-      {"/short?size=100000&sent=3000", 3000},  // closed after part of the body
-      {"/reset?size=100000&sent=3000", 0},     // reset: what arrived before may vary
+      {"/short?size=100000&sent=3000", 3000},          // closed after part of the body
+      {"/reset?size=100000&sent=3000&wait=early", 0},  // reset: what arrived before may vary
   };
   for (const Case& c : cases) {
     TzHttpTransfer t;
     Recorder r;
     r.Attach(t);
+    auto headers = t.OnHeaderInfo;
+    t.OnHeaderInfo = [&](TzHttpTransfer& s, const TzHeaderInfo& info, bool& go) {
+      headers(s, info, go);
+      // The headers are in: the server may reset now.
+      EXPECT_EQ(testing::HttpGet(TestServers().HttpUrl("/release?id=early")), "ok");
+    };
     t.URL = TestServers().HttpUrl(c.path);
     t.OutputFileName = temp_.Path() + "part.updtmp";
     t.OutputFileAttributes.Incomplete = kVisibleIncomplete;

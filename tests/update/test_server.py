@@ -13,8 +13,9 @@ Paths (query parameters in brackets):
   /secret[realm]            401 with realm "Zarvent updates" (or the one asked for) unless the
                             Basic credentials are zarvent / letmein
   /short[size,sent]         announces size bytes, sends sent bytes, closes
-  /reset[size,sent,nolength]  announces size bytes (or no length), sends sent bytes, resets
-                            the connection
+  /reset[size,sent,nolength,wait]  announces size bytes (or no length), sends sent bytes,
+                            waits for /release?id=<wait> when asked to, resets the connection
+  /release[id]              lets the /reset waiting for id go on
   /stall[size,sent,nolength,seconds]  sends sent bytes, then nothing for a while
   /nolength[size]           no Content-Length; the body ends when the connection closes
   /slow[size,chunk,delay]   sends in chunks with a pause (milliseconds) before each
@@ -50,6 +51,13 @@ def pattern(size, seed=0):
 
 
 BLOCK = pattern(1 << 20)
+RELEASES = {}
+RELEASES_LOCK = threading.Lock()
+
+
+def release(name):
+    with RELEASES_LOCK:
+        return RELEASES.setdefault(name, threading.Event())
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -106,6 +114,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(pattern(sent))
             self.wfile.flush()
             if path == "/reset":
+                # The reset waits until the client says it has the headers: a reset that
+                # overtakes them would throw away what the client had not read yet.
+                if "wait" in q:
+                    event = release(q["wait"])
+                    event.wait(30)
+                    event.clear()
                 self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
                                            struct.pack("ii", 1, 0))
             self.close_connection = True
@@ -115,6 +129,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.flush()
             time.sleep(float(q.get("seconds", "20")))
             self.close_connection = True
+        elif path == "/release":
+            release(q.get("id", "")).set()
+            self.head(200, 2, "text/plain")
+            self.wfile.write(b"ok")
         elif path == "/nolength":
             self.head(200, None)
             self.wfile.write(pattern(size))
