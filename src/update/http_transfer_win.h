@@ -7,6 +7,7 @@
 // Left out, as nothing in the program uses them: form posting, extra request headers and
 // the referrer, byte ranges and resuming (with its 416 handling), "file" URLs, offline mode
 // and going online, the status-text event and the request hook.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -181,7 +182,7 @@ class TzHttpTransfer : public TzLoginComponent {
   std::unique_ptr<TzStream> OpenOutputFile(const std::string& path);
   void RetireWorker();
 
-  bool busy_ = false;
+  std::atomic<bool> busy_{false};  // cleared by the worker after an abort's clean-up
   bool inCompletion_ = false;
   bool destroying_ = false;
   bool deleteOnAbort_ = false;
