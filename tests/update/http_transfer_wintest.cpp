@@ -417,6 +417,30 @@ TEST_F(HttpTransferTest, AbortMidBodyRaisesNoCompletionAndTheEngineWorksAgain) {
   }
 }
 
+TEST_F(HttpTransferTest, AbortOfAStalledTransferLeavesTheEngineFreeForTheNext) {
+  // The server sends 3000 bytes and then nothing for a long while: the worker waits on the
+  // network. Either way of aborting frees the engine; the next transfer is not held up.
+  for (bool immediately : {true, false}) {
+    TzHttpTransfer t;
+    Recorder r;
+    r.Attach(t);
+    t.URL = TestServers().HttpUrl("/stall?size=100000&sent=3000&seconds=60");
+    t.OutputFileName = temp_.Path() + "stalled.updtmp";
+    ASSERT_TRUE(t.Download());
+    ASSERT_TRUE(PumpUntil([&] { return !r.events.empty(); }, 30000));
+    PumpFor(200);
+    t.Abort(true, immediately);
+    ASSERT_TRUE(PumpUntil([&] { return !t.Busy(); }, 30000)) << immediately;
+    EXPECT_EQ(r.events.back(), "Aborted") << immediately << ": " << r.Joined();
+    EXPECT_FALSE(files::FileExists(t.OutputFileName)) << immediately;
+    r.events.clear();
+    t.URL = TestServers().HttpUrl("/file?size=2000");
+    t.OnDownloadProgress = nullptr;
+    ASSERT_TRUE(Run(t)) << immediately;
+    EXPECT_EQ(r.Joined(), "HeaderInfo Done") << immediately;
+  }
+}
+
 TEST_F(HttpTransferTest, AbortWithoutATransferDoesNothing) {
   TzHttpTransfer t;
   Recorder r;
