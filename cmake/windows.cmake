@@ -8,10 +8,21 @@ target_include_directories(quorvel_win PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(quorvel_win PRIVATE ${win_warnings})
 target_link_libraries(quorvel_win PUBLIC quorvel_core
   comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32 version wininet gdi32 user32 msimg32
-  uxtheme)
+  uxtheme crypt32)
 target_link_options(quorvel_win PUBLIC ${win_link})
 
-# The program's resources: version "2.3.0.0", manifest, pictures.
+# The installation helper, a program of its own, carried inside the program as the resource
+# "ZRVUPD" (res/quorvel.rc).
+set(helper_dir ${CMAKE_BINARY_DIR}/helper)
+file(GLOB helper_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/helper/*.cpp)
+add_executable(zrvupd_helper WIN32 ${helper_src} ${CMAKE_SOURCE_DIR}/res/helper.rc)
+set_target_properties(zrvupd_helper PROPERTIES OUTPUT_NAME ZrvUpdHelper
+  RUNTIME_OUTPUT_DIRECTORY ${helper_dir})
+target_compile_options(zrvupd_helper PRIVATE ${win_warnings})
+target_link_libraries(zrvupd_helper PRIVATE quorvel_core user32)
+target_link_options(zrvupd_helper PRIVATE ${win_link})
+
+# The program's resources: version "2.3.0.0", manifest, pictures, the helper.
 set(program_rc ${CMAKE_SOURCE_DIR}/res/quorvel.rc)
 file(GLOB res_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
 # The pictures are drawn at build time (Python standard library only) into the build tree,
@@ -25,9 +36,11 @@ add_custom_command(OUTPUT ${picture_dir}/pictures.stamp
   DEPENDS ${picture_script}
   COMMENT "Drawing the program's pictures")
 add_custom_target(quorvel_pictures DEPENDS ${picture_dir}/pictures.stamp)
+# Every user of the program's resource script waits for the pictures, and so for the helper.
+add_dependencies(quorvel_pictures zrvupd_helper)
 set_source_files_properties(${program_rc} PROPERTIES
-  OBJECT_DEPENDS "${res_files};${picture_dir}/pictures.stamp"
-  INCLUDE_DIRECTORIES "${picture_dir}")
+  OBJECT_DEPENDS "${res_files};${picture_dir}/pictures.stamp;${helper_dir}/ZrvUpdHelper.exe"
+  INCLUDE_DIRECTORIES "${picture_dir};${helper_dir}")
 
 # The shipped program.
 add_executable(quorvel WIN32 src/app/main_win.cpp ${program_rc})
@@ -99,7 +112,14 @@ foreach(dir ${test_dirs})
       QUORVEL_FIXTURES="Z:${CMAKE_SOURCE_DIR}/tests/fixtures")
     target_link_libraries(win_${name}_tests PRIVATE quorvel_test_support gtest_main)
     add_dependencies(win_${name}_tests quorvel quorvel_testhost ${standin_targets} ${test_tool_targets})
-    add_test(NAME win_${name}_tests COMMAND win_${name}_tests)
+    if(name STREQUAL "update")
+      # The update tests talk to servers of the test run's own (HTTP, HTTPS, tinyproxy).
+      add_test(NAME win_${name}_tests COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-update-servers.sh
+        ${CMAKE_BINARY_DIR}/servers/${name} ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
+        $<TARGET_FILE:win_${name}_tests>)
+    else()
+      add_test(NAME win_${name}_tests COMMAND win_${name}_tests)
+    endif()
     set_tests_properties(win_${name}_tests PROPERTIES
       ENVIRONMENT "QUORVEL_WINE_ROOT=${CMAKE_BINARY_DIR}/wine;QUORVEL_BUILD=${CMAKE_BINARY_DIR}"
       TIMEOUT 1500)

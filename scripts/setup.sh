@@ -7,7 +7,8 @@ apt-get install -y --no-install-recommends \
   cmake make g++ clang libclang-rt-14-dev googletest \
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 \
   wine64 wine xvfb xauth x11-utils imagemagick chromium python3 ca-certificates \
-  fonts-wine fonts-liberation fonts-dejavu-core
+  fonts-wine fonts-liberation fonts-dejavu-core \
+  tinyproxy openssl curl
 # The installer (NSIS with its 64-bit stubs), the font family (with its italics) the help document is
 # printed with, and pdftoppm to look at its pages.
 apt-get install -y --no-install-recommends nsis fonts-dejavu-core fonts-dejavu-extra poppler-utils
