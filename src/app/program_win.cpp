@@ -16,7 +16,7 @@
 namespace quorvel {
 
 int RunProgram(HINSTANCE instance) {
-  // Only one instance per program file: a second start wakes the first and leaves.
+  // Only one instance per program file: a later start wakes the running one and leaves.
   SingleInstanceGuard guard(files::ProgramPath());
   if (guard.ActivateOther()) return 0;
   ::OleInitialize(nullptr);  // the folder dialog needs it
@@ -41,7 +41,8 @@ int RunProgram(HINSTANCE instance) {
     ReportError(main.Handle(), "Application", &e);
     if (!main.Handle()) return 1;
   }
-  main.Show();
+  // Start-up has shown the window already, unless it ended before.
+  if (main.Handle() && !::IsWindowVisible(main.Handle())) main.Show();
 
   MSG msg = {};
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -914,6 +914,7 @@ void MainWindow::SetTooltip(HWND control, const std::string& text) { tips_.Set(c
 std::string MainWindow::Tooltip(HWND control) const { return tips_.Get(control); }
 
 void MainWindow::DisableBenchButton(const std::string& reason) {
+  benchDisabled_ = true;
   ::EnableWindow(BenchButton, FALSE);
   SetTooltip(BenchButton, reason);
   RECT r;

@@ -131,6 +131,7 @@ class MainWindow : public SettingsControls {
   std::string Tooltip(HWND control) const;
   // Start-up's early end: the run button disabled, `reason` as its tooltip.
   void DisableBenchButton(const std::string& reason);
+  bool BenchButtonDisabledForGood() const { return benchDisabled_; }
   // Gives a label a font of the window's face in another size (the progress panel's title).
   void SetFontSize(HWND label, int points);
   // The small images of the tool buttons (image 6 is the close image).
@@ -304,6 +305,7 @@ class MainWindow : public SettingsControls {
   std::array<HWND, kNavItemCount> navItems_ = {};
   std::array<bool, 2> groupOpen_ = {false, false};
   bool coloursApplied_ = false;
+  bool benchDisabled_ = false;
   int demoIndex_ = -1;  // the group's recorded item
   int settingText_ = 0;
 

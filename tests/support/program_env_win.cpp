@@ -7,9 +7,9 @@
 #include "platform/files_win.h"
 #include "platform/registry_win.h"
 #include "platform/text.h"
-#include "support/process_helpers_win.h"
 #include "settings/settings_store.h"
 #include "settings/steam_game.h"
+#include "support/process_helpers_win.h"
 
 namespace quorvel::testing {
 
@@ -25,8 +25,8 @@ namespace {
 std::string GameKey(bool lostCoast) {
   // Under Wine HKEY_CURRENT_USER is the user's key below HKEY_USERS, the key the program
   // reaches through the user's SID.
-  std::string suffix = steam::SettingsKeySuffix(lostCoast ? steam::Game::LostCoast
-                                                          : steam::Game::HalfLife2);
+  std::string suffix =
+      steam::SettingsKeySuffix(lostCoast ? steam::Game::LostCoast : steam::Game::HalfLife2);
   return suffix.substr(1);
 }
 
@@ -122,8 +122,7 @@ void ProgramEnvironment::InstallGames(bool halfLife2, bool lostCoast) {
     CopyFromBuild("standins\\hl2.exe", AccountFolder + "half-life 2\\" + steam::kGameProgram);
   }
   if (lostCoast) {
-    files::ForceDirectories(AccountFolder + steam::kLostCoastGameSubfolder +
-                            steam::kCfgSubfolder);
+    files::ForceDirectories(AccountFolder + steam::kLostCoastGameSubfolder + steam::kCfgSubfolder);
     if (!halfLife2)
       CopyFromBuild("standins\\hl2.exe",
                     AccountFolder + "half-life 2 lostcoast\\" + steam::kGameProgram);
@@ -150,8 +149,8 @@ void ProgramEnvironment::CreateGameSettings(
   ::RegCreateKeyExA(HKEY_CURRENT_USER, GameKey(lostCoast).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                     nullptr, &key, nullptr);
   RegKey owned(key);
-  std::pair<const char*, DWORD> defaults[] = {{"mat_antialias", 0}, {"mat_forceaniso", 1},
-                                              {"mat_trilinear", 0}, {"mat_hdr_level", 2},
+  std::pair<const char*, DWORD> defaults[] = {{"mat_antialias", 0},  {"mat_forceaniso", 1},
+                                              {"mat_trilinear", 0},  {"mat_hdr_level", 2},
                                               {"ScreenHeight", 600}, {"ScreenWidth", 800}};
   for (const auto& [name, value] : defaults) reg::WriteDword(owned.Get(), name, value);
   for (const auto& [name, value] : values) reg::WriteDword(owned.Get(), name, value);
@@ -175,8 +174,8 @@ StartedProcess ProgramEnvironment::Start(
   PROCESS_INFORMATION info = {};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  BOOL ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &info);
+  BOOL ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info);
   for (const auto& [name, value] : env) ::SetEnvironmentVariableA(name.c_str(), nullptr);
   StartedProcess started;
   if (!ok) return started;
@@ -215,7 +214,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<WindowSearch*>(param);
   DWORD owner = 0;
   ::GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && ::IsWindowVisible(window)) {
+  // The program's window takes input only once its start-up has ended.
+  if (owner == search->processId && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
     search->found = window;
     return FALSE;
   }

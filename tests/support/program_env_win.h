@@ -59,8 +59,8 @@ class ProgramEnvironment {
 
   // The game's settings key HKEY_USERS\<sid>\Software\Valve\Source\<game>\Settings with
   // the six values the program backs up.
-  void CreateGameSettings(bool lostCoast, std::initializer_list<std::pair<const char*, DWORD>>
-                                              values = {});
+  void CreateGameSettings(bool lostCoast,
+                          std::initializer_list<std::pair<const char*, DWORD>> values = {});
   // A REG_DWORD of the game's settings; nullopt-like -1 when missing.
   long long GameSetting(bool lostCoast, const std::string& name);
 
@@ -72,7 +72,8 @@ class ProgramEnvironment {
   void StartSteam();
   // Exit code, or -1 when the process did not end in time.
   long long WaitExit(StartedProcess& process, DWORD timeoutMs);
-  // The first visible top-level window of the process, waiting up to timeoutMs.
+  // The first visible top-level window of the process that takes input (the program's main
+  // window once its start-up has ended), waiting up to timeoutMs.
   HWND WaitForWindow(DWORD processId, DWORD timeoutMs);
   void Kill(StartedProcess& process);
 
