@@ -87,6 +87,7 @@ bool RunSteps(MainWindow& window, const StartupOptions& options) {
     // Something of ours on screen at once, saying what is going on.
     window.SetStatus(kStartingStatus);
     window.Show();
+    if (options.onShown) options.onShown();
   }
 
   // 4.-7. results folder, left-over debug file, memory figure, version text.
@@ -142,7 +143,7 @@ bool RunSteps(MainWindow& window, const StartupOptions& options) {
 }  // namespace
 
 StartupOptions ProgramStartupOptions() {
-  return {files::ProgramFolder(), files::ProgramPath(), true};
+  return {files::ProgramFolder(), files::ProgramPath(), true, nullptr};
 }
 
 bool RunStartup(MainWindow& window, const StartupOptions& options) {

@@ -3,6 +3,7 @@
 // exist. The game search runs on a worker thread while this thread keeps handling the
 // window's messages (painting, a later start asking for the window); the window takes no
 // input until the start-up has ended. User-interface thread only.
+#include <functional>
 #include <string>
 
 namespace quorvel {
@@ -22,6 +23,8 @@ struct StartupOptions {
   // Show the window as soon as its first page is set, with what the start-up is doing in
   // the status line (the program); otherwise it stays as it is (window tests).
   bool showAtOnce = false;
+  // Called once the window has been shown that way.
+  std::function<void()> onShown;
 };
 
 // The options of the running program: its own file and folder.

@@ -29,6 +29,24 @@ BOOL CALLBACK CountMainWindows(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// The visible top-level windows of a process.
+int VisibleWindowsOf(DWORD process) {
+  struct Count {
+    DWORD process;
+    int count;
+  } found{process, 0};
+  ::EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* count = reinterpret_cast<Count*>(param);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == count->process && ::IsWindowVisible(window)) ++count->count;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found.count;
+}
+
 int MainWindows() {
   WindowCount found;
   ::EnumWindows(CountMainWindows, reinterpret_cast<LPARAM>(&found));
@@ -134,6 +152,8 @@ TEST(ProgramTest, TwoStartsDuringALongGameSearchGiveOneInstanceInFront) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(machine.WaitExit(running, 0), -1);
   EXPECT_EQ(MainWindows(), 1);
+  // The small start-up window has gone: the main window is all there is.
+  EXPECT_EQ(VisibleWindowsOf(running.Id), 1);
   EXPECT_EQ(::GetForegroundWindow(), window);
   EXPECT_EQ(machine.Setting("Path"), machine.SteamFolder + "steamapps\\common\\");
   ::PostMessageA(window, WM_CLOSE, 0, 0);
