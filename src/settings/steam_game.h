@@ -34,6 +34,13 @@ inline const char* AppId(Game game) {
   return game == Game::LostCoast ? kLostCoastAppId : kHl2AppId;
 }
 
+// The program part of a command line that starts Steam: steam.exe in `steamFolder`, in
+// double quotes, so that the platform does not try "C:\Program.exe" and the like first
+// for a folder with blanks such as "C:\Program Files (x86)\Steam\".
+inline std::string SteamProgramCommand(const std::string& steamFolder) {
+  return "\"" + steamFolder + kSteamProgram + "\"";
+}
+
 // Hands a launch to the running Steam: "steam.exe -silent -applaunch <app> <game args>".
 inline constexpr const char* kApplaunchArguments = "-silent -applaunch ";
 // Game argument that plays a demo (its name without ".dem") and quits.

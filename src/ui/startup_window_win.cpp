@@ -31,9 +31,8 @@ void StartupWindow::Show(HINSTANCE instance, const std::string& status) {
   const int x = work.left + (work.right - work.left - kWidth) / 2;
   const int y = work.top + (work.bottom - work.top - kHeight) / 2;
   // Disabled: it takes no input, and only the main window counts as the program's window.
-  hwnd_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kStartupWindowClass, kApplicationTitle,
-                            WS_POPUP | WS_DISABLED, x, y, kWidth, kHeight, nullptr, nullptr,
-                            instance, this);
+  hwnd_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kStartupWindowClass, "", WS_POPUP | WS_DISABLED, x, y,
+                            kWidth, kHeight, nullptr, nullptr, instance, this);
   if (!hwnd_) return;
   ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
   ::UpdateWindow(hwnd_);

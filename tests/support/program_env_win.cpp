@@ -131,6 +131,30 @@ void ProgramEnvironment::InstallGames(bool halfLife2, bool lostCoast) {
     WriteFile(InstallFolder + "Demos\\" + demo, std::string("demo data of ") + demo);
 }
 
+void ProgramEnvironment::InstallGamesInLibrary(const std::string& library) {
+  CopyFromBuild("standins\\steam.exe", SteamFolder + steam::kSteamProgram);
+  // In KeyValues text a backslash of a path is written twice.
+  auto quoted = [](const std::string& path) {
+    return "\"" + text::ReplaceAll(path.substr(0, path.size() - 1), "\\", "\\\\") + "\"";
+  };
+  WriteFile(
+      SteamFolder + "steamapps\\libraryfolders.vdf",
+      "\"libraryfolders\"\r\n{\r\n\t\"0\"\r\n\t{\r\n\t\t\"path\"\t\t" + quoted(SteamFolder) +
+          "\r\n\t\t\"apps\"\r\n\t\t{\r\n\t\t}\r\n\t}\r\n\t\"1\"\r\n\t{\r\n\t\t\"path\"\t\t" +
+          quoted(library) +
+          "\r\n\t\t\"apps\"\r\n\t\t{\r\n\t\t\t\"220\"\t\t\"6512847201\"\r\n\t\t}\r\n\t}\r\n}\r\n");
+  WriteFile(library + "steamapps\\appmanifest_220.acf",
+            "\"AppState\"\r\n{\r\n\t\"appid\"\t\t\"220\"\r\n\t\"name\"\t\t\"Half-Life 2\"\r\n"
+            "\t\"installdir\"\t\t\"Half-Life 2\"\r\n}\r\n");
+  AccountFolder = library + "steamapps\\common\\";
+  const std::string game = AccountFolder + "Half-Life 2\\";
+  files::ForceDirectories(game + "hl2\\cfg");
+  files::ForceDirectories(game + "lostcoast\\cfg");
+  CopyFromBuild("standins\\hl2.exe", game + steam::kGameProgram);
+  for (const char* demo : {"zrv_highway.dem", "zrv_lost_coast.dem", "zrv_anticitizen.dem"})
+    WriteFile(InstallFolder + "Demos\\" + demo, std::string("demo data of ") + demo);
+}
+
 void ProgramEnvironment::InstallDiagnosticsStandin() {
   char system[MAX_PATH] = {};
   ::GetSystemDirectoryA(system, MAX_PATH);
