@@ -5,6 +5,8 @@
 // reuses it later, warms the file cache, then times both walks in turns and prints their
 // medians, minimums and ratio next to the goal.
 //   perf_game_search.exe [100000|1000000 ...]   (default: both)
+//   perf_game_search.exe --walk-once N          one bare walk of the tree of N files, for
+//                                              looking at it from outside (strace -c)
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -292,6 +294,11 @@ bool Measure(const std::string& base, long files) {
 
 int main(int argc, char** argv) {
   const std::string base = quorvel::files::ProgramFolder() + "perf_trees\\";
+  if (argc == 3 && std::string(argv[1]) == "--walk-once") {
+    std::string path = base + "game_search_" + argv[2] + "\\Steam\\";
+    std::printf("entries: %ld\n", BareWalk(path));
+    return 0;
+  }
   std::vector<long> sizes;
   for (int i = 1; i < argc; ++i) sizes.push_back(std::atol(argv[i]));
   if (sizes.empty()) sizes = {100000, 1000000};
