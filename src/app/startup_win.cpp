@@ -153,6 +153,7 @@ bool RunStartup(MainWindow& window, const StartupOptions& options) {
   const bool benchWasEnabled = ::IsWindowEnabled(bench);
   ::EnableWindow(bench, FALSE);
   ::EnableWindow(window.Handle(), FALSE);
+  window.SetStartingUp(true);
   bool completed = false;
   Guarded(window.Handle(), "FormCreate", [&] {
     try {
@@ -166,6 +167,7 @@ bool RunStartup(MainWindow& window, const StartupOptions& options) {
   // An early end has disabled the run button for good; otherwise it is as before.
   if (benchWasEnabled && !window.BenchButtonDisabledForGood()) ::EnableWindow(bench, TRUE);
   ::EnableWindow(window.Handle(), TRUE);
+  window.SetStartingUp(false);
   return completed;
 }
 

@@ -650,16 +650,20 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) != WA_INACTIVE && Activated) Guarded(hwnd_, "FormActivate", Activated);
       break;
     case WM_CLOSE:
+      if (startingUp_) {
+        closeAfterStartup_ = true;
+        return 0;
+      }
       // The query always lets the window close; each step runs even if one before failed.
       CloseQuery();
       Guarded(hwnd_, "FormClose", [this] { CloseStep(); });
       ::DestroyWindow(hwnd_);
       return 0;
     case WM_QUERYENDSESSION:
-      CloseQuery();
+      if (!startingUp_) CloseQuery();
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam) Guarded(hwnd_, "FormClose", [this] { CloseStep(); });
+      if (wParam && !startingUp_) Guarded(hwnd_, "FormClose", [this] { CloseStep(); });
       return 0;
     case WM_DESTROY:
       if (EndProgram) EndProgram();
@@ -912,6 +916,13 @@ std::string MainWindow::Status() const { return WindowText(StatusInfo); }
 void MainWindow::SetTooltip(HWND control, const std::string& text) { tips_.Set(control, text); }
 
 std::string MainWindow::Tooltip(HWND control) const { return tips_.Get(control); }
+
+void MainWindow::SetStartingUp(bool startingUp) {
+  startingUp_ = startingUp;
+  if (startingUp_ || !closeAfterStartup_) return;
+  closeAfterStartup_ = false;
+  ::PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
 
 void MainWindow::DisableBenchButton(const std::string& reason) {
   benchDisabled_ = true;

@@ -132,6 +132,10 @@ class MainWindow : public SettingsControls {
   // Start-up's early end: the run button disabled, `reason` as its tooltip.
   void DisableBenchButton(const std::string& reason);
   bool BenchButtonDisabledForGood() const { return benchDisabled_; }
+  // While start-up runs (it handles messages during the game search) the settings are not
+  // all loaded yet: a close asked for meanwhile waits until start-up has ended, and the
+  // end of the session saves nothing.
+  void SetStartingUp(bool startingUp);
   // Gives a label a font of the window's face in another size (the progress panel's title).
   void SetFontSize(HWND label, int points);
   // The small images of the tool buttons (image 6 is the close image).
@@ -306,6 +310,8 @@ class MainWindow : public SettingsControls {
   std::array<bool, 2> groupOpen_ = {false, false};
   bool coloursApplied_ = false;
   bool benchDisabled_ = false;
+  bool startingUp_ = false;
+  bool closeAfterStartup_ = false;
   int demoIndex_ = -1;  // the group's recorded item
   int settingText_ = 0;
 

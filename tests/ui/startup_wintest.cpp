@@ -12,7 +12,8 @@ class StartupTest : public WindowTest {};
 // when the start-up handles messages.
 struct DuringSearch {
   MainWindow* window = nullptr;
-  bool quit = false;  // end the program from there
+  bool quit = false;   // end the program from there
+  bool close = false;  // close the window through the system from there
   bool looked = false;
   bool visible = false;
   bool windowEnabled = true;
@@ -30,20 +31,22 @@ void CALLBACK LookDuringSearch(HWND, UINT, UINT_PTR timer, DWORD) {
   during->benchEnabled = ::IsWindowEnabled(during->window->BenchButton);
   during->status = during->window->Status();
   if (during->quit) ::PostQuitMessage(7);
+  if (during->close) ::SendMessageA(during->window->Handle(), WM_CLOSE, 0, 0);
 }
 
 class SearchTest : public StartupTest {
  protected:
   // Settings key and Steam key, Steam's folder a large one of today.
   void InstallLarge() {
-    machine->CreateSettingsKey({{"Path", "stale"}});
+    machine->CreateSettingsKey({{"Path", "stale"}, {"Note", "my note"}, {"News", "1"}});
     MakeLargeSteamFolder(tree, 20000);
     machine->SteamFolder = tree.Root() + "Steam\\";
     machine->CreateSteamKey();
   }
   // Runs the start-up as the program does, looking at the window once it handles messages.
-  void OpenAndLook(bool quit) {
+  void OpenAndLook(bool quit, bool close = false) {
     seen.quit = quit;
+    seen.close = close;
     during = &seen;
     auto* self = this;
     window = std::make_unique<MainWindow>(::GetModuleHandleA(nullptr));
@@ -185,6 +188,21 @@ TEST_F(StartupTest, WithoutSteamExeNothingIsFoundAndPathIsWrittenEmpty) {
   EXPECT_EQ(window->Paths().SteamFolder, "");
   EXPECT_EQ(window->Paths().Hl2CfgFolder, "half-life 2\\hl2\\cfg\\");
   EXPECT_TRUE(window->AboutViewShown());
+}
+
+TEST_F(SearchTest, ACloseDuringTheSearchWaitsUntilTheSettingsAreLoaded) {
+  InstallLarge();
+  OpenAndLook(false, /*close=*/true);
+  ASSERT_TRUE(seen.looked);
+  // The window is still there and the start-up ran to its end; closing saved nothing yet.
+  EXPECT_TRUE(completed);
+  ASSERT_TRUE(::IsWindow(window->Handle()));
+  EXPECT_EQ(Setting("News"), "1");
+  // Then the close takes place, saving the note it has loaded, not an empty one.
+  Pump();
+  EXPECT_EQ(window->Handle(), nullptr);
+  EXPECT_EQ(Setting("Note"), "my note");
+  EXPECT_EQ(Setting("News"), "0");
 }
 
 }  // namespace
