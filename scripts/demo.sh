@@ -9,15 +9,20 @@
 # under a private Xvfb: it waits for the window and saves a screenshot, presses the real run
 # button, saves a screenshot during the series, waits for the report, renders the report in
 # headless Chromium, prints the paths and stops everything it started. --no-series stops
-# after the first screenshot.
+# after the first screenshot. --steam-today lays out Steam as it is today instead of the
+# 2004-08 layout: Steam in "C:\Program Files (x86)\Steam\", Half-Life 2 only in a library
+# folder on drive D: (named by Steam's "libraryfolders.vdf" and found through the game's
+# app manifest), Lost Coast inside Half-Life 2.
 set -euo pipefail
 headless=
 series=1
+today=
 for arg in "$@"; do
   case "$arg" in
     --headless) headless=1 ;;
     --no-series) series= ;;
-    *) echo "usage: scripts/demo.sh [--headless] [--no-series]" >&2; exit 2 ;;
+    --steam-today) today=1 ;;
+    *) echo "usage: scripts/demo.sh [--headless] [--no-series] [--steam-today]" >&2; exit 2 ;;
   esac
 done
 [ -z "${DISPLAY:-}" ] && headless=1
@@ -42,13 +47,34 @@ wineserver -w
 # otherwise prefer its own (see the DllOverrides entry below).
 cp "$top/build/win/standins/dxdiag.exe" "$drive/windows/system32/dxdiag.exe"
 
-# Steam and an account with Half-Life 2 and Lost Coast. The stand-ins are used once they
-# are built; until then an empty hl2.exe marks where the game lies.
-account="$drive/Steam/steamapps/player"
-mkdir -p "$account/half-life 2/hl2/cfg" "$account/half-life 2 lostcoast/lostcoast/cfg"
+# Steam and the games. The stand-ins are used once they are built; until then an empty
+# hl2.exe marks where the game lies.
+if [ -z "$today" ]; then
+  # 2004-08: an account with Half-Life 2 and Lost Coast inside the Steam folder.
+  steam_win='C:\Steam\steam.exe'
+  steam_dir="$drive/Steam"
+  account="$drive/Steam/steamapps/player"
+  mkdir -p "$account/half-life 2/hl2/cfg" "$account/half-life 2 lostcoast/lostcoast/cfg"
+  game_dir="$account/half-life 2"
+else
+  # Today: Steam with blanks in its path, Half-Life 2 in a library on drive D:.
+  steam_win='C:\Program Files (x86)\Steam\steam.exe'
+  steam_dir="$drive/Program Files (x86)/Steam"
+  library="$demo/library_drive"
+  rm -rf "$library"
+  mkdir -p "$library" "$steam_dir/steamapps"
+  ln -sfn "$library" "$WINEPREFIX/dosdevices/d:"
+  game_dir="$library/SteamLibrary/steamapps/common/Half-Life 2"
+  mkdir -p "$game_dir/hl2/cfg" "$game_dir/lostcoast/cfg"
+  printf '"libraryfolders"\r\n{\r\n\t"0"\r\n\t{\r\n\t\t"path"\t\t"C:\\\\Program Files (x86)\\\\Steam"\r\n\t}\r\n\t"1"\r\n\t{\r\n\t\t"path"\t\t"D:\\\\SteamLibrary"\r\n\t\t"apps"\r\n\t\t{\r\n\t\t\t"220"\t\t"0"\r\n\t\t}\r\n\t}\r\n}\r\n' \
+    >"$steam_dir/steamapps/libraryfolders.vdf"
+  printf '"AppState"\r\n{\r\n\t"appid"\t\t"220"\r\n\t"installdir"\t\t"Half-Life 2"\r\n}\r\n' \
+    >"$library/SteamLibrary/steamapps/appmanifest_220.acf"
+fi
+mkdir -p "$steam_dir"
 for program in steam hl2; do
-  target="$drive/Steam/steam.exe"
-  [ "$program" = hl2 ] && target="$account/half-life 2/hl2.exe"
+  target="$steam_dir/steam.exe"
+  [ "$program" = hl2 ] && target="$game_dir/hl2.exe"
   if [ -f "$top/build/win/standins/$program.exe" ]; then
     cp "$top/build/win/standins/$program.exe" "$target"
   elif [ "$program" = hl2 ]; then
@@ -61,17 +87,18 @@ cat >"$demo/machine.reg" <<'REG'
 REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Valve\Steam]
-"SteamExe"="C:/Steam/steam.exe"
+"SteamExe"="STEAM_EXE"
 
 [HKEY_CURRENT_USER\Software\Wine\DllOverrides]
 "dxdiag.exe"="native"
 REG
+sed -i "s|STEAM_EXE|$(printf '%s' "$steam_win" | tr '\\\\' /)|" "$demo/machine.reg"
 wine regedit /S "$(winepath -w "$demo/machine.reg")" >/dev/null 2>&1
 wineserver -w
 
 program='C:\Program Files\Zarvent\Quorvel\quorvel.exe'
 if [ -z "$headless" ]; then
-  wine 'C:\Steam\steam.exe' >/dev/null 2>&1 &
+  wine "$steam_win" >/dev/null 2>&1 &
   wine "$program" || true
   wineserver -k >/dev/null 2>&1 || true
   exit 0
@@ -93,7 +120,7 @@ trap cleanup EXIT
 export DISPLAY=":$display"
 for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
 
-wine 'C:\Steam\steam.exe' >/dev/null 2>&1 &
+wine "$steam_win" >/dev/null 2>&1 &
 sleep 2
 wine "$program" >/dev/null 2>&1 &
 program_pid=$!

@@ -1,12 +1,16 @@
 #include "app/game_discovery_win.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <vector>
 
 #include "app/discovery.h"
+#include "app/steam_library.h"
 #include "platform/errors.h"
+#include "platform/files_win.h"
 #include "platform/handles_win.h"
 #include "platform/registry_win.h"
 #include "platform/text.h"
@@ -68,29 +72,37 @@ std::string FinalFolder(const std::string& folder) {
   return text::WithBackslash(text::Upper(path));
 }
 
-// The depth-first walk. One FindFirstFileA listing per folder: files are checked while
-// the folder is listed, its subfolders are remembered and visited once the listing is
-// closed, so no search handle stays open during the descent. The path text and the
-// per-level name lists are reused buffers; a listed file costs a name comparison only.
+// The depth-first walk. One listing per folder: files are checked while the folder is
+// listed, its subfolders are remembered and visited once the listing is closed, so no
+// search handle stays open during the descent. The listing asks for the basic entry (no
+// short names) in large batches. The path text and the per-level name lists are reused
+// buffers; a listed file costs a name comparison only.
 class GameSearch {
  public:
+  explicit GameSearch(const std::atomic<bool>* stop) : stop_(stop) {}
+
+  // The folder holding the last "hl2.exe" in visiting order, with its trailing ""; "" when
+  // there is none or the search was told to stop.
   std::string Run(const std::string& steamFolder) {
     path_ = text::WithBackslash(steamFolder);
     std::string root = FinalFolder(path_);
     walkedRoots_.push_back(root.empty() ? text::Upper(path_) : root);
     Walk(0);
-    return match_;
+    return Stopped() ? std::string() : match_;
   }
 
  private:
+  bool Stopped() const { return stop_ && stop_->load(std::memory_order_relaxed); }
+
   void Walk(size_t depth) {
     const size_t length = path_.size();
     // The "A" functions take at most MAX_PATH characters; deeper folders cannot be
     // listed, and this also bounds the depth of the walk.
-    if (length + 2 > MAX_PATH) return;
+    if (length + 2 > MAX_PATH || Stopped()) return;
     path_.push_back('*');
     WIN32_FIND_DATAA entry;
-    FindHandle find(::FindFirstFileA(path_.c_str(), &entry));
+    FindHandle find(::FindFirstFileExA(path_.c_str(), FindExInfoBasic, &entry,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     path_.pop_back();
     if (!find) return;
     if (subfolders_.size() <= depth) subfolders_.resize(depth + 1);
@@ -133,18 +145,74 @@ class GameSearch {
     return true;
   }
 
+  const std::atomic<bool>* stop_;
   std::string path_;
   std::string match_;
   std::deque<std::string> subfolders_;
   std::vector<std::string> walkedRoots_;
 };
 
+// Steam's own small text files; anything larger than this is not one of them and is not
+// read.
+constexpr LONGLONG kMaxSteamFileBytes = 1 << 20;
+
+std::optional<std::string> ReadSteamFile(const std::string& path) {
+  if (path.size() > library::kMaxPath) return std::nullopt;
+  UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || file.Get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  LARGE_INTEGER size = {};
+  if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxSteamFileBytes)
+    return std::nullopt;
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      !::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+    return std::nullopt;
+  bytes.resize(read);
+  return bytes;
+}
+
+// The folder holding "hl2.exe" in one of Steam's other library folders, found through the
+// library list and each library's app manifest of Half-Life 2; "" when none holds it.
+std::string FindInLibraries(const std::string& steamFolder) {
+  std::optional<std::string> list = ReadSteamFile(
+      library::SteamAppsFolder(text::WithBackslash(steamFolder)) + steam::kLibraryFoldersFile);
+  if (!list) return std::string();
+  for (const std::string& folder : library::LibraryFolders(*list)) {
+    std::optional<std::string> manifest =
+        ReadSteamFile(library::ManifestPath(folder, steam::kHl2AppId));
+    if (!manifest) continue;
+    std::optional<std::string> installDir = library::ManifestInstallDir(*manifest);
+    if (!installDir) continue;
+    std::string gameFolder = library::InstalledGameFolder(folder, *installDir, steam::kGameProgram);
+    if (!gameFolder.empty() && files::FileExists(gameFolder + steam::kGameProgram))
+      return gameFolder;
+  }
+  return std::string();
+}
+
 }  // namespace
 
-std::string FindAccountFolder(const std::string& steamFolder) {
+std::string FindAccountFolder(const std::string& steamFolder, const std::atomic<bool>* stop) {
   if (steamFolder.empty()) return std::string();
-  std::string matchFolder = GameSearch().Run(steamFolder);
+  std::string matchFolder = GameSearch(stop).Run(steamFolder);
   return matchFolder.empty() ? std::string() : AccountFolderFromMatch(matchFolder);
+}
+
+GameLocation LocateGame(const std::string& steamFolder, const std::atomic<bool>* stop) {
+  GameLocation found;
+  if (steamFolder.empty()) return found;
+  std::string matchFolder = GameSearch(stop).Run(steamFolder);
+  if (stop && stop->load()) return found;
+  if (matchFolder.empty()) matchFolder = FindInLibraries(steamFolder);
+  if (matchFolder.empty()) return found;
+  found.AccountFolder = AccountFolderFromMatch(matchFolder);
+  found.LostCoastInsideHalfLife2 =
+      !found.AccountFolder.empty() &&
+      !files::DirectoryExists(found.AccountFolder + steam::kLostCoastGameSubfolder) &&
+      files::DirectoryExists(found.AccountFolder + steam::kLostCoastInsideHl2Subfolder);
+  return found;
 }
 
 std::string CurrentUserSid() {

@@ -12,13 +12,17 @@
 #include "ui/main_window_win.h"
 #include "ui/picker_window_win.h"
 #include "ui/series_controller_win.h"
+#include "ui/startup_window_win.h"
 
 namespace quorvel {
 
 int RunProgram(HINSTANCE instance) {
-  // Only one instance per program file: a second start wakes the first and leaves.
+  // Only one instance per program file: a later start wakes the running one and leaves.
   SingleInstanceGuard guard(files::ProgramPath());
   if (guard.ActivateOther()) return 0;
+  // On screen at once; the main window takes a moment to build.
+  StartupWindow starting;
+  starting.Show(instance, kStartingStatus);
   ::OleInitialize(nullptr);  // the folder dialog needs it
 
   MainWindow main(instance);
@@ -28,7 +32,9 @@ int RunProgram(HINSTANCE instance) {
   try {
     main.Create();
     guard.SetMainWindow(main.Handle());
-    RunStartup(main, ProgramStartupOptions());
+    StartupOptions options = ProgramStartupOptions();
+    options.onShown = [&starting] { starting.Close(); };
+    RunStartup(main, options);
     picker.Create();
     main.AttachPicker(&picker);
     // The series needs the game paths that start-up has just derived.
@@ -37,10 +43,13 @@ int RunProgram(HINSTANCE instance) {
       if (autoexec.Pending) RestoreAutoexec(autoexec, main.Paths(), main.Handle());
     };
   } catch (const std::exception& e) {
+    starting.Close();
     ReportError(main.Handle(), "Application", &e);
     if (!main.Handle()) return 1;
   }
-  main.Show();
+  // Start-up has shown the window already, unless it ended before.
+  if (main.Handle() && !::IsWindowVisible(main.Handle())) main.Show();
+  starting.Close();
 
   MSG msg = {};
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -10,9 +10,11 @@ namespace quorvel {
 
 namespace {
 
-// What the instances of one program file share.
+// What the instances of one program file share: which process is the running instance
+// (its id and creation time, so a reused process id is not taken for it) and its window.
 struct SharedArea {
-  LONG instances;
+  DWORD ownerProcess;
+  std::uint64_t ownerCreated;
   DWORD windowProcess;
   std::uint64_t window;
 };
@@ -27,8 +29,9 @@ constexpr const char* kHookProperty = "Quorvel.SingleInstance.Guard";
 // The window procedure before ours, kept with the window so that the hook can still pass
 // messages on when a later hook keeps it in the chain after the guard has gone.
 constexpr const char* kPreviousProperty = "Quorvel.SingleInstance.Previous";
-// How long a later start waits for the first one to show its window and to answer; a
-// first instance that does neither in this time does not stop the new one.
+// How long a later start waits for the running instance to show its window and to answer.
+// A running instance that does neither in this time still runs: the later start ends
+// without running, so that two instances never work on the game's settings at once.
 constexpr DWORD kAnswerTimeoutMs = 5000;
 constexpr DWORD kPollMs = 50;
 
@@ -41,6 +44,23 @@ std::string UpperPath(const std::string& path) {
   std::vector<char> buffer(path.begin(), path.end());
   if (!buffer.empty()) ::CharUpperBuffA(buffer.data(), static_cast<DWORD>(buffer.size()));
   return std::string(buffer.begin(), buffer.end());
+}
+
+std::uint64_t CreationTime(HANDLE process) {
+  FILETIME created = {}, exited = {}, kernel = {}, user = {};
+  if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+}
+
+// A handle on the process that owns the area, when it still runs; null otherwise.
+UniqueHandle LiveOwner(const SharedArea& area) {
+  if (area.ownerProcess == 0) return UniqueHandle();
+  UniqueHandle process(
+      ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, area.ownerProcess));
+  if (!process || ::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT ||
+      CreationTime(process.Get()) != area.ownerCreated)
+    return UniqueHandle();
+  return process;
 }
 
 // Holds the named lock; an instance that died holding it leaves it abandoned, which
@@ -75,15 +95,25 @@ SingleInstanceGuard::SingleInstanceGuard(const std::string& programPath) {
   view_ = ::MapViewOfFile(mapping_.Get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedArea));
   if (!view_) return;
   AreaLock lock(mutex_.Get());
-  if (!lock.Held()) return;
-  ++static_cast<SharedArea*>(view_)->instances;
-  counted_ = true;
+  if (lock.Held()) TryClaim();
 }
 
 SingleInstanceGuard::~SingleInstanceGuard() {
   Unhook();
-  Leave();
+  Release();
   if (view_) ::UnmapViewOfFile(view_);
+}
+
+// Under the area lock: becomes the running instance when none runs.
+bool SingleInstanceGuard::TryClaim() {
+  SharedArea* area = static_cast<SharedArea*>(view_);
+  if (LiveOwner(*area)) return false;
+  area->ownerProcess = ::GetCurrentProcessId();
+  area->ownerCreated = CreationTime(::GetCurrentProcess());
+  area->window = 0;
+  area->windowProcess = 0;
+  owner_ = true;
+  return true;
 }
 
 void SingleInstanceGuard::Unhook() {
@@ -97,14 +127,17 @@ void SingleInstanceGuard::Unhook() {
   }
 }
 
-void SingleInstanceGuard::Leave() {
+void SingleInstanceGuard::Release() {
   Unpublish();
-  if (!view_ || !counted_) return;
+  if (!view_ || !owner_) return;
   AreaLock lock(mutex_.Get());
   if (!lock.Held()) return;
   SharedArea* area = static_cast<SharedArea*>(view_);
-  if (area->instances > 0) --area->instances;
-  counted_ = false;
+  if (area->ownerProcess == ::GetCurrentProcessId()) {
+    area->ownerProcess = 0;
+    area->ownerCreated = 0;
+  }
+  owner_ = false;
 }
 
 void SingleInstanceGuard::Unpublish() {
@@ -121,37 +154,49 @@ void SingleInstanceGuard::Unpublish() {
 }
 
 bool SingleInstanceGuard::ActivateOther() {
-  if (!view_ || !counted_ || published_) return false;
+  // Without the shared objects nothing can be coordinated: this start runs.
+  if (!view_ || owner_) return false;
   SharedArea* area = static_cast<SharedArea*>(view_);
   const DWORD started = ::GetTickCount();
-  HWND other = nullptr;
-  // The first instance may still be creating its window: wait a little for it.
   while (true) {
-    LONG instances = 0;
+    HWND other = nullptr;
+    UniqueHandle owner;
     {
       AreaLock lock(mutex_.Get());
-      if (!lock.Held()) return false;
-      instances = area->instances;
-      other = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(area->window));
-      DWORD process = area->windowProcess;
-      DWORD windowProcess = 0;
-      // A window handle left behind by an instance that died may name another window now.
-      if (other && (!::IsWindow(other) || !::GetWindowThreadProcessId(other, &windowProcess) ||
-                    windowProcess != process))
-        other = nullptr;
+      if (lock.Held()) {
+        // The running instance has ended (or died) meanwhile: this start takes its place.
+        if (TryClaim()) return false;
+        owner = LiveOwner(*area);
+        other = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(area->window));
+        DWORD windowProcess = 0;
+        // A window handle left behind by an instance that died may name another window now.
+        if (other && (!::IsWindow(other) || !::GetWindowThreadProcessId(other, &windowProcess) ||
+                      windowProcess != area->windowProcess || windowProcess != area->ownerProcess))
+          other = nullptr;
+      }
     }
-    if (instances < 2) return false;
-    if (other) break;
-    if (::GetTickCount() - started >= kAnswerTimeoutMs) return false;
-    ::Sleep(kPollMs);
+    const DWORD elapsed = ::GetTickCount() - started;
+    if (elapsed >= kAnswerTimeoutMs) break;
+    if (other) {
+      DWORD_PTR answer = 0;
+      if (::SendMessageTimeoutA(other, ActivateMessage(), 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                kAnswerTimeoutMs - elapsed, &answer) &&
+          answer == static_cast<DWORD_PTR>(kActivateAnswer)) {
+        BringForward(other);
+        return true;
+      }
+    }
+    // The running instance may still be creating its window, or be ending: wait for either.
+    if (owner)
+      ::WaitForSingleObject(owner.Get(), kPollMs);
+    else
+      ::Sleep(kPollMs);
   }
+  // It runs and did not answer in time: this start ends all the same.
+  return true;
+}
 
-  DWORD_PTR answer = 0;
-  if (!::SendMessageTimeoutA(other, ActivateMessage(), 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                             kAnswerTimeoutMs, &answer) ||
-      answer != static_cast<DWORD_PTR>(kActivateAnswer))
-    return false;
-
+void SingleInstanceGuard::BringForward(HWND other) {
   if (::IsIconic(other)) ::SendMessageA(other, WM_SYSCOMMAND, SC_RESTORE, 0);
   ::SetForegroundWindow(other);
   const char* commandLine = ::GetCommandLineA();
@@ -162,9 +207,6 @@ bool SingleInstanceGuard::ActivateOther() {
   DWORD_PTR ignored = 0;
   ::SendMessageTimeoutA(other, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
                         SMTO_ABORTIFHUNG | SMTO_BLOCK, kAnswerTimeoutMs, &ignored);
-  // This start ends now: it no longer counts as a running instance.
-  Leave();
-  return true;
 }
 
 void SingleInstanceGuard::SetMainWindow(HWND window) {
@@ -175,7 +217,7 @@ void SingleInstanceGuard::SetMainWindow(HWND window) {
       ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowHook)));
   ::SetPropA(window, kPreviousProperty, reinterpret_cast<HANDLE>(previousProc_));
   hooked_ = true;
-  if (!view_) return;
+  if (!view_ || !owner_) return;
   AreaLock lock(mutex_.Get());
   if (!lock.Held()) return;
   SharedArea* area = static_cast<SharedArea*>(view_);
@@ -183,7 +225,6 @@ void SingleInstanceGuard::SetMainWindow(HWND window) {
   area->windowProcess = ::GetCurrentProcessId();
   published_ = true;
 }
-
 void SingleInstanceGuard::OnCommandLine(std::function<void(const std::string&)> observer) {
   observer_ = std::move(observer);
 }

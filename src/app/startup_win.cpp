@@ -1,9 +1,14 @@
 #include "app/startup_win.h"
 
+#include <atomic>
+#include <exception>
+#include <thread>
+
 #include "app/game_discovery_win.h"
 #include "app/game_settings_steps_win.h"
 #include "platform/error_reporter_win.h"
 #include "platform/files_win.h"
+#include "platform/handles_win.h"
 #include "platform/seams_win.h"
 #include "settings/display_modes_win.h"
 #include "settings/game_paths.h"
@@ -21,6 +26,54 @@ void EndEarly(MainWindow& window, const char* message) {
   window.DisableBenchButton(message);
 }
 
+// The quit message arrived while the game search ran: the start-up goes no further.
+struct StartupStopped {};
+
+// Runs the game search on a worker thread and handles this thread's messages until it has
+// finished, so the window paints and answers while a large Steam folder is walked. The
+// worker touches no window and no setting: it only takes the Steam folder and gives the
+// found game back. Throws StartupStopped when the quit message comes first (the worker is
+// told to stop and waited for; the message is posted again).
+GameLocation SearchWhileAnswering(const std::string& steamFolder) {
+  std::atomic<bool> stop{false};
+  GameLocation found;
+  std::exception_ptr failure;
+  UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!done) return LocateGame(steamFolder);
+  std::thread worker([&] {
+    try {
+      found = LocateGame(steamFolder, &stop);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    ::SetEvent(done.Get());
+  });
+  bool quit = false;
+  WPARAM quitCode = 0;
+  HANDLE waitFor = done.Get();
+  while (!quit &&
+         ::MsgWaitForMultipleObjects(1, &waitFor, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        quit = true;
+        quitCode = msg.wParam;
+        break;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+  if (quit) stop = true;
+  worker.join();
+  if (quit) {
+    ::PostQuitMessage(static_cast<int>(quitCode));
+    throw StartupStopped();
+  }
+  if (failure) std::rethrow_exception(failure);
+  return found;
+}
+
 bool RunSteps(MainWindow& window, const StartupOptions& options) {
   // 1. colours; 2. program folder (and the settings that need it); 3. first page.
   window.ApplyColours();
@@ -30,6 +83,12 @@ bool RunSteps(MainWindow& window, const StartupOptions& options) {
   environment.ProgramFolder = options.programFolder;
   window.UseSettings(environment);
   window.SetActivePage(Page::PathInformation);
+  if (options.showAtOnce) {
+    // Something of ours on screen at once, saying what is going on.
+    window.SetStatus(kStartingStatus);
+    window.Show();
+    if (options.onShown) options.onShown();
+  }
 
   // 4.-7. results folder, left-over debug file, memory figure, version text.
   const std::string results = options.programFolder + "Benchmark\\";
@@ -58,10 +117,16 @@ bool RunSteps(MainWindow& window, const StartupOptions& options) {
 
   // 13.-15. Steam and the game, "Path", the game folders.
   const std::string steamFolder = ReadSteamFolder();
-  const std::string accountFolder = steamFolder.empty() ? "" : FindAccountFolder(steamFolder);
-  window.SetText(Control::HL2PathEdit, accountFolder);
-  window.Store().WriteString("Path", accountFolder);
-  paths = DeriveGamePaths(options.programFolder, steamFolder, accountFolder, "");
+  GameLocation game;
+  if (!steamFolder.empty()) {
+    window.SetStatus(kSearchingStatus);
+    game = SearchWhileAnswering(steamFolder);
+  }
+  window.SetStatus("");
+  window.SetText(Control::HL2PathEdit, game.AccountFolder);
+  window.Store().WriteString("Path", game.AccountFolder);
+  paths = DeriveGamePaths(options.programFolder, steamFolder, game.AccountFolder, "");
+  if (game.LostCoastInsideHalfLife2) UseLostCoastInsideHalfLife2(paths);
 
   // 16.-17. the remaining settings, the user's SID.
   settings.LoadRemaining();
@@ -77,11 +142,32 @@ bool RunSteps(MainWindow& window, const StartupOptions& options) {
 
 }  // namespace
 
-StartupOptions ProgramStartupOptions() { return {files::ProgramFolder(), files::ProgramPath()}; }
+StartupOptions ProgramStartupOptions() {
+  return {files::ProgramFolder(), files::ProgramPath(), true, nullptr};
+}
 
 bool RunStartup(MainWindow& window, const StartupOptions& options) {
+  // No input reaches the window, and the run button cannot be pressed, before the start-up
+  // has ended; the window still paints and answers a later start.
+  const HWND bench = window.BenchButton;
+  const bool benchWasEnabled = ::IsWindowEnabled(bench);
+  ::EnableWindow(bench, FALSE);
+  ::EnableWindow(window.Handle(), FALSE);
+  window.SetStartingUp(true);
   bool completed = false;
-  Guarded(window.Handle(), "FormCreate", [&] { completed = RunSteps(window, options); });
+  Guarded(window.Handle(), "FormCreate", [&] {
+    try {
+      completed = RunSteps(window, options);
+    } catch (const StartupStopped&) {
+    }
+  });
+  // What the start-up was doing is over, however it ended.
+  const std::string status = window.Status();
+  if (status == kStartingStatus || status == kSearchingStatus) window.SetStatus("");
+  // An early end has disabled the run button for good; otherwise it is as before.
+  if (benchWasEnabled && !window.BenchButtonDisabledForGood()) ::EnableWindow(bench, TRUE);
+  ::EnableWindow(window.Handle(), TRUE);
+  window.SetStartingUp(false);
   return completed;
 }
 

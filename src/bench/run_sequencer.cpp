@@ -1,6 +1,7 @@
 #include "bench/run_sequencer.h"
 
 #include "platform/errors.h"
+#include "settings/steam_game.h"
 
 namespace quorvel {
 
@@ -22,8 +23,8 @@ constexpr const char* kAbortedStatus = "Benchmark aborted!";
 std::string BuildLaunchCommand(const std::string& steamFolder, bool lostCoast,
                                const std::string& width, const std::string& height,
                                const PreparedGame& game) {
-  std::string command = steamFolder;
-  command += "steam.exe -silent -applaunch ";
+  std::string command = steam::SteamProgramCommand(steamFolder);
+  command += " -silent -applaunch ";
   command += lostCoast ? "340" : "220";
   command += " -preload -novid -mat_preloadshaders -nocdaudio -nosound -width ";
   command += width + " -height " + height + " ";

@@ -16,4 +16,9 @@ GamePaths DeriveGamePaths(const std::string& programFolder, const std::string& s
   return p;
 }
 
+void UseLostCoastInsideHalfLife2(GamePaths& paths) {
+  paths.LostCoastGameFolder = paths.AccountFolder + steam::kLostCoastInsideHl2Subfolder;
+  paths.LostCoastCfgFolder = paths.LostCoastGameFolder + steam::kCfgSubfolder;
+}
+
 }  // namespace quorvel

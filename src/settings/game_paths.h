@@ -30,6 +30,10 @@ struct GamePaths {
   }
 };
 
+// Lost Coast's game and cfg folders moved to "half-life 2\lostcoast\" below the account
+// folder, where Steam of today keeps them.
+void UseLostCoastInsideHalfLife2(GamePaths& paths);
+
 // Fills the game folders from the account folder by plain concatenation.
 GamePaths DeriveGamePaths(const std::string& programFolder, const std::string& steamFolder,
                           const std::string& accountFolder, const std::string& userSid);

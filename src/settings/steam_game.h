@@ -21,11 +21,25 @@ inline constexpr const char* kGameProgram = "hl2.exe";
 inline constexpr const char* kHl2GameSubfolder = "half-life 2\\hl2\\";
 inline constexpr const char* kLostCoastGameSubfolder = "half-life 2 lostcoast\\lostcoast\\";
 inline constexpr const char* kCfgSubfolder = "cfg\\";
+// Steam's layout of today: Lost Coast's game folder inside the Half-Life 2 folder.
+inline constexpr const char* kLostCoastInsideHl2Subfolder = "half-life 2\\lostcoast\\";
+
+// Steam's list of its library folders, in its "steamapps\" folder.
+inline constexpr const char* kLibraryFoldersFile = "libraryfolders.vdf";
 
 // Steam application numbers.
 inline constexpr const char* kHl2AppId = "220";
 inline constexpr const char* kLostCoastAppId = "340";
-inline const char* AppId(Game game) { return game == Game::LostCoast ? kLostCoastAppId : kHl2AppId; }
+inline const char* AppId(Game game) {
+  return game == Game::LostCoast ? kLostCoastAppId : kHl2AppId;
+}
+
+// The program part of a command line that starts Steam: steam.exe in `steamFolder`, in
+// double quotes, so that the platform does not try "C:\Program.exe" and the like first
+// for a folder with blanks such as "C:\Program Files (x86)\Steam\".
+inline std::string SteamProgramCommand(const std::string& steamFolder) {
+  return "\"" + steamFolder + kSteamProgram + "\"";
+}
 
 // Hands a launch to the running Steam: "steam.exe -silent -applaunch <app> <game args>".
 inline constexpr const char* kApplaunchArguments = "-silent -applaunch ";
@@ -34,7 +48,8 @@ inline constexpr const char* kTimedemoQuit = "+timedemoquit";
 
 // The game's settings: HKEY_USERS\<sid> + this key; values are REG_DWORD.
 inline constexpr const char* kHl2SettingsKey = "\\Software\\Valve\\Source\\hl2\\Settings";
-inline constexpr const char* kLostCoastSettingsKey = "\\Software\\Valve\\Source\\lostcoast\\Settings";
+inline constexpr const char* kLostCoastSettingsKey =
+    "\\Software\\Valve\\Source\\lostcoast\\Settings";
 inline const char* SettingsKeySuffix(Game game) {
   return game == Game::LostCoast ? kLostCoastSettingsKey : kHl2SettingsKey;
 }

@@ -633,6 +633,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) != WA_INACTIVE && Activated) Guarded(hwnd_, "FormActivate", Activated);
       break;
     case WM_CLOSE:
+      if (startingUp_) {
+        closeAfterStartup_ = true;
+        return 0;
+      }
       // The query always lets the window close; each step runs even if one before failed.
       CloseQuery();
       Guarded(hwnd_, "FormClose", [this] { CloseStep(); });
@@ -643,8 +647,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_ENDSESSION:
       // The session ends and the system ends the program after this: the steps of the
-      // system's close. The game's values come back at the next start.
-      if (wParam) {
+      // system's close. The game's values come back at the next start. During start-up the
+      // settings are not loaded yet, so nothing is saved over the user's.
+      if (wParam && !startingUp_) {
         CloseQuery();
         Guarded(hwnd_, "FormClose", [this] { CloseStep(); });
       }
@@ -901,7 +906,15 @@ void MainWindow::SetTooltip(HWND control, const std::string& text) { tips_.Set(c
 
 std::string MainWindow::Tooltip(HWND control) const { return tips_.Get(control); }
 
+void MainWindow::SetStartingUp(bool startingUp) {
+  startingUp_ = startingUp;
+  if (startingUp_ || !closeAfterStartup_) return;
+  closeAfterStartup_ = false;
+  ::PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
 void MainWindow::DisableBenchButton(const std::string& reason) {
+  benchDisabled_ = true;
   ::EnableWindow(BenchButton, FALSE);
   SetTooltip(BenchButton, reason);
   RECT r;

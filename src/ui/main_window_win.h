@@ -134,6 +134,11 @@ class MainWindow : public SettingsControls {
   std::string Tooltip(HWND control) const;
   // Start-up's early end: the run button disabled, `reason` as its tooltip.
   void DisableBenchButton(const std::string& reason);
+  bool BenchButtonDisabledForGood() const { return benchDisabled_; }
+  // While start-up runs (it handles messages during the game search) the settings are not
+  // all loaded yet: a close asked for meanwhile waits until start-up has ended, and the
+  // end of the session saves nothing.
+  void SetStartingUp(bool startingUp);
   // Gives a label a font of the window's face in another size (the progress panel's title).
   void SetFontSize(HWND label, int points);
   // The small images of the tool buttons (image 6 is the close image).
@@ -308,6 +313,9 @@ class MainWindow : public SettingsControls {
   std::array<HWND, kNavItemCount> navItems_ = {};
   std::array<bool, 2> groupOpen_ = {false, false};
   bool coloursApplied_ = false;
+  bool benchDisabled_ = false;
+  bool startingUp_ = false;
+  bool closeAfterStartup_ = false;
   int demoIndex_ = -1;  // the group's recorded item
   int settingText_ = 0;
 

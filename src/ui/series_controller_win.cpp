@@ -164,7 +164,7 @@ std::string SeriesController::SteamFolder() { return window_.Paths().SteamFolder
 
 void SeriesController::StartSteam() {
   cp2.CurrentDirectory = window_.Paths().SteamFolder;
-  cp2.CommandLine = window_.Paths().SteamFolder + steam::kSteamProgram;
+  cp2.CommandLine = steam::SteamProgramCommand(window_.Paths().SteamFolder);
   cp2.Run();
 }
 

@@ -132,6 +132,22 @@ class Tree {
   std::string root_;
 };
 
+// A Steam folder of today, tree.Root() + "Steam\\": `files` empty files spread over 100 game
+// folders of "steamapps\\common\\", and Half-Life 2 (its "hl2.exe", "hl2\\cfg\\") in
+// "steamapps\\common\\Half-Life 2\\". Made by the shell, which is much quicker at it.
+inline void MakeLargeSteamFolder(const Tree& tree, long files) {
+  const std::string script =
+      "cd \"$1\" || exit 1\n"
+      "mkdir -p Steam/steamapps/common || exit 1\n"
+      "seq 0 99 | sed 's|^|Steam/steamapps/common/game|' | xargs mkdir -p || exit 1\n"
+      "seq 0 $(($2 - 1)) | awk '{printf \"Steam/steamapps/common/game%d/file%d.dat\\n\", "
+      "$1 % 100, $1}' | xargs touch || exit 1\n"
+      "mkdir -p 'Steam/steamapps/common/Half-Life 2/hl2/cfg' || exit 1\n"
+      "touch 'Steam/steamapps/common/Half-Life 2/hl2.exe'\n";
+  ASSERT_TRUE(files::WriteAll(tree.Root() + "make.sh", script));
+  RunUnix({"/bin/sh", tree.Unix("make.sh"), tree.Unix(""), std::to_string(files)});
+}
+
 // A built program beside the test executable.
 inline std::string BesideTests(const std::string& name) { return files::ProgramFolder() + name; }
 

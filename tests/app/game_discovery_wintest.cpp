@@ -280,6 +280,92 @@ TEST(FindAccountFolder, FoldersThatCannotBeListedAreSkipped) {
   EXPECT_EQ(Found(tree), tree.Root() + "Steam\\" + LastListed(listed, {"zz", "aa"}) + "\\player\\");
 }
 
+// A Steam folder without "hl2.exe" and a library folder beside it, with Steam's files of
+// every shape: only a well-formed list and manifest naming a game that is there find it, and
+// nothing leads anywhere the files do not name.
+TEST(LocateGame, LibraryFoldersOfAnyShape) {
+  Tree tree("libraries");
+  tree.Folder("Steam\\steamapps");
+  const std::string steam = tree.Root() + "Steam\\";
+  const std::string library = tree.Root() + "Library\\";
+  tree.File("Library\\steamapps\\common\\Half-Life 2\\hl2.exe");
+  // Where "..\..\.." from the common folder would lead.
+  tree.File("hl2.exe");
+  tree.File("Library\\outside\\hl2.exe");
+  auto escaped = [](std::string path) {
+    path.pop_back();
+    std::string out;
+    for (char c : path) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out;
+  };
+  const std::string current = "\"libraryfolders\" { \"0\" { \"path\" \"" + escaped(steam) +
+                              "\" } \"1\" { \"path\" \"" + escaped(library) +
+                              "\" \"apps\" { \"220\" \"1\" } } }";
+  const std::string older =
+      "\"LibraryFolders\" { \"ContentStatsID\" \"1\" \"1\" \"" + escaped(library) + "\" }";
+  const std::string manifest = "\"AppState\" { \"appid\" \"220\" \"installdir\" \"Half-Life 2\" }";
+  const std::string found = library + "steamapps\\common\\";
+  struct Case {
+    const char* what;
+    std::string list;
+    std::string manifest;
+    std::string account;
+  } cases[] = {
+      {"current form", current, manifest, found},
+      {"older form", older, manifest, found},
+      {"no list", "", manifest, ""},
+      {"empty list", "\n", manifest, ""},
+      {"binary list", std::string("\0\x01\xfe\xff{{\"}", 8), manifest, ""},
+      {"unbalanced braces", current + " }", manifest, ""},
+      {"unclosed section", current.substr(0, current.size() - 2), manifest, ""},
+      {"huge list", current + std::string(1 << 21, '\n'), manifest, ""},
+      {"library that does not exist",
+       "\"libraryfolders\" { \"1\" \"" + escaped(tree.Root() + "Nowhere\\") + "\" }", manifest, ""},
+      {"relative library", "\"libraryfolders\" { \"1\" \"..\\\\..\" }", manifest, ""},
+      {"no manifest", current, "", ""},
+      {"manifest without installdir", current, "\"AppState\" { \"appid\" \"220\" }", ""},
+      {"installdir up and out", current, "\"AppState\" { \"installdir\" \"..\\\\..\\\\..\" }", ""},
+      {"installdir beside common", current,
+       "\"AppState\" { \"installdir\" \"..\\\\..\\\\outside\" }", ""},
+      {"installdir of a missing game", current, "\"AppState\" { \"installdir\" \"Portal\" }", ""},
+      {"binary manifest", current,
+       std::string("\x7f"
+                   "ELF\0\0{",
+                   7),
+       ""},
+      {"huge manifest", current, manifest + std::string(1 << 21, ' '), ""},
+  };
+  const std::string listPath = steam + "steamapps\\libraryfolders.vdf";
+  const std::string manifestPath = library + "steamapps\\appmanifest_220.acf";
+  for (const Case& c : cases) {
+    ::DeleteFileA(listPath.c_str());
+    ::DeleteFileA(manifestPath.c_str());
+    if (!c.list.empty()) ASSERT_TRUE(files::WriteAll(listPath, c.list));
+    if (!c.manifest.empty()) ASSERT_TRUE(files::WriteAll(manifestPath, c.manifest));
+    GameLocation location = LocateGame(steam);
+    EXPECT_EQ(location.AccountFolder, c.account) << c.what;
+    EXPECT_FALSE(location.LostCoastInsideHalfLife2) << c.what;
+  }
+}
+
+TEST(LocateGame, LostCoastInsideHalfLife2OnlyWithoutAFolderOfItsOwn) {
+  Tree tree("lost_coast");
+  const std::string steam = tree.Root() + "Steam\\";
+  tree.File("Steam\\steamapps\\common\\Half-Life 2\\hl2.exe");
+  EXPECT_FALSE(LocateGame(steam).LostCoastInsideHalfLife2);
+  tree.Folder("Steam\\steamapps\\common\\Half-Life 2\\lostcoast");
+  GameLocation today = LocateGame(steam);
+  EXPECT_EQ(today.AccountFolder, steam + "steamapps\\common\\");
+  EXPECT_TRUE(today.LostCoastInsideHalfLife2);
+  GamePaths paths = DeriveGamePaths("", steam, today.AccountFolder, "");
+  UseLostCoastInsideHalfLife2(paths);
+  EXPECT_EQ(paths.LostCoastCfgFolder, steam + "steamapps\\common\\half-life 2\\lostcoast\\cfg\\");
+  EXPECT_EQ(paths.Hl2CfgFolder, steam + "steamapps\\common\\half-life 2\\hl2\\cfg\\");
+  // A Lost Coast folder of the 2004-08 layout is used when it is there.
+  tree.Folder("Steam\\steamapps\\common\\half-life 2 lostcoast\\lostcoast");
+  EXPECT_FALSE(LocateGame(steam).LostCoastInsideHalfLife2);
+}
+
 TEST(CurrentUserSid, IsTheTokenUserWithOrWithoutAThreadToken) {
   HANDLE raw = nullptr;
   ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw));

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_test_support_win.h"
 #include "platform/files_win.h"
 #include "support/program_env_win.h"
 #include "ui/main_window_win.h"
@@ -26,6 +27,24 @@ BOOL CALLBACK CountMainWindows(HWND window, LPARAM param) {
     found->last = window;
   }
   return TRUE;
+}
+
+// The visible top-level windows of a process.
+int VisibleWindowsOf(DWORD process) {
+  struct Count {
+    DWORD process;
+    int count;
+  } found{process, 0};
+  ::EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* count = reinterpret_cast<Count*>(param);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == count->process && ::IsWindowVisible(window)) ++count->count;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found.count;
 }
 
 int MainWindows() {
@@ -105,6 +124,40 @@ TEST(ProgramTest, ACopyInAnotherFolderIsAProgramOfItsOwn) {
   EXPECT_NE(machine.WaitForWindow(other.Id, 60000), nullptr);
   EXPECT_EQ(machine.WaitExit(other, 0), -1);
   EXPECT_EQ(MainWindows(), 2);
+}
+
+TEST(ProgramTest, TwoStartsDuringALongGameSearchGiveOneInstanceInFront) {
+  ProgramEnvironment machine("ProgramTest_TwoStarts");
+  machine.CreateSettingsKey();
+  Tree tree("two_starts");
+  MakeLargeSteamFolder(tree, 100000);
+  machine.SteamFolder = tree.Root() + "Steam\\";
+  machine.CreateSteamKey();
+
+  const std::vector<std::pair<std::string, std::string>> env = {{"QUORVEL_SEAM_NO_SHELL", "1"}};
+  StartedProcess starts[2];
+  starts[0] = machine.StartProgram(env);
+  starts[1] = machine.StartProgram(env);
+  ASSERT_TRUE(starts[0].Process);
+  ASSERT_TRUE(starts[1].Process);
+  // One of them ends by itself; the other is the program.
+  int ended = -1;
+  for (int wait = 0; wait < 600 && ended < 0; ++wait)
+    for (int i = 0; i < 2 && ended < 0; ++i)
+      if (machine.WaitExit(starts[i], i == 0 ? 100 : 0) >= 0) ended = i;
+  ASSERT_GE(ended, 0) << "both starts still run";
+  EXPECT_EQ(machine.WaitExit(starts[ended], 0), 0);
+  StartedProcess& running = starts[1 - ended];
+  HWND window = machine.WaitForWindow(running.Id, 120000);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(machine.WaitExit(running, 0), -1);
+  EXPECT_EQ(MainWindows(), 1);
+  // The small start-up window has gone: the main window is all there is.
+  EXPECT_EQ(VisibleWindowsOf(running.Id), 1);
+  EXPECT_EQ(::GetForegroundWindow(), window);
+  EXPECT_EQ(machine.Setting("Path"), machine.SteamFolder + "steamapps\\common\\");
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(machine.WaitExit(running, 30000), 0);
 }
 
 }  // namespace

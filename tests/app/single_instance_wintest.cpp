@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -178,22 +179,55 @@ TEST_F(SingleInstanceTest, CopyInAnotherFolderIsNotStopped) {
   EXPECT_EQ(other.Close(), 0);
 }
 
+TEST_F(SingleInstanceTest, ABusyFirstInstanceIsNeverJoinedByASecond) {
+  // The first shows its window and then keeps its thread busy for 20 s without answering.
+  Tool first(tool_, "--busy");
+  ASSERT_TRUE(first.Started());
+  ASSERT_TRUE(first.Window());
+  Tool second(tool_, "second");
+  // The second gives up waiting for an answer and ends without a window of its own.
+  EXPECT_EQ(second.ExitCode(15000), 0);
+  EXPECT_EQ(ToolWindows().size(), 1u);
+  EXPECT_EQ(Logged("window ").size(), 1u);
+  EXPECT_EQ(Logged("handed over ").size(), 1u);
+  EXPECT_EQ(first.ExitCode(0), -1);
+}
+
+TEST_F(SingleInstanceTest, StartsAtTheSameMomentGiveOneInstance) {
+  std::vector<std::unique_ptr<Tool>> starts;
+  for (int i = 0; i < 3; ++i) starts.push_back(std::make_unique<Tool>(tool_, "together"));
+  int ended = 0;
+  for (int wait = 0; wait < 300 && ended < 2; ++wait) {
+    ::Sleep(100);
+    ended = 0;
+    for (auto& start : starts)
+      if (start->ExitCode(0) == 0) ++ended;
+  }
+  ASSERT_EQ(ended, 2);
+  for (auto& start : starts)
+    if (start->ExitCode(0) == -1) EXPECT_TRUE(start->Window());
+  EXPECT_EQ(ToolWindows().size(), 1u);
+  EXPECT_EQ(Logged("window ").size(), 1u);
+  EXPECT_EQ(Logged("handed over ").size(), 2u);
+}
+
 // Guards of one made-up program file inside this process, so every step can be watched.
-TEST(SingleInstanceGuard, OnlyALiveAnsweringWindowIsActivated) {
+TEST(SingleInstanceGuard, OnlyALiveAnsweringWindowIsActivatedAndNoSecondInstanceRuns) {
   const std::string program =
       "C:\\Quorvel Tests\\" + std::to_string(::GetCurrentProcessId()) + "\\quorvel.exe";
   {
     SingleInstanceGuard alone(program);
     EXPECT_FALSE(alone.ActivateOther());
   }
-  SingleInstanceGuard first(program);
+  auto first = std::make_unique<SingleInstanceGuard>(program);
+  EXPECT_FALSE(first->ActivateOther());
   HWND window = ::CreateWindowA("STATIC", "first", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
                                 nullptr, nullptr, nullptr);
   ASSERT_TRUE(window);
   ::ShowWindow(window, SW_SHOWMINIMIZED);
-  first.SetMainWindow(window);
+  first->SetMainWindow(window);
   std::string handed;
-  first.OnCommandLine([&](const std::string& line) { handed = line; });
+  first->OnCommandLine([&](const std::string& line) { handed = line; });
   {
     // The path's case does not matter: it names the same program file.
     SingleInstanceGuard second(text::Lower(program));
@@ -207,11 +241,19 @@ TEST(SingleInstanceGuard, OnlyALiveAnsweringWindowIsActivated) {
   ::GetWindowTextA(window, title, sizeof(title));
   EXPECT_STREQ(title, "renamed");
 
-  // Without its window the first instance cannot be activated; the next start goes on
-  // after a short wait.
+  // Without its window the first instance cannot be activated, but it still runs: after the
+  // wait the next start ends all the same instead of running beside it.
   ::DestroyWindow(window);
-  SingleInstanceGuard third(program);
-  EXPECT_FALSE(third.ActivateOther());
+  handed.clear();
+  {
+    SingleInstanceGuard third(program);
+    EXPECT_TRUE(third.ActivateOther());
+    EXPECT_EQ(handed, "");
+  }
+  // Once the first has ended, the next start is the running instance.
+  first.reset();
+  SingleInstanceGuard fourth(program);
+  EXPECT_FALSE(fourth.ActivateOther());
 }
 
 }  // namespace

@@ -157,10 +157,10 @@ struct SequencerTest : ::testing::Test {
   }
 };
 
-TEST(LaunchCommand, JoinsEverythingUnquoted) {
+TEST(LaunchCommand, QuotesTheProgramAndJoinsTheArgumentsUnquoted) {
   PreparedGame game{"zrv_highway", "+r_fastzreject 0", "-refresh 60", "-heapsize 64000"};
   EXPECT_EQ(BuildLaunchCommand("C:\\Steam\\", false, "640", "480", game),
-            "C:\\Steam\\steam.exe -silent -applaunch 220 -preload -novid -mat_preloadshaders "
+            "\"C:\\Steam\\steam.exe\" -silent -applaunch 220 -preload -novid -mat_preloadshaders "
             "-nocdaudio -nosound -width 640 -height 480 +r_fastzreject 0 -refresh 60 "
             "-heapsize 64000 +timedemoquit zrv_highway");
   // No refresh rate chosen in any series: two blanks in a row; an empty demo name ends the
@@ -168,7 +168,7 @@ TEST(LaunchCommand, JoinsEverythingUnquoted) {
   game.RefreshOption = "";
   game.DemoName = "";
   EXPECT_EQ(BuildLaunchCommand("D:\\My Steam\\", true, "1000", "700", game),
-            "D:\\My Steam\\steam.exe -silent -applaunch 340 -preload -novid -mat_preloadshaders "
+            "\"D:\\My Steam\\steam.exe\" -silent -applaunch 340 -preload -novid -mat_preloadshaders "
             "-nocdaudio -nosound -width 1000 -height 700 +r_fastzreject 0  -heapsize 64000 "
             "+timedemoquit ");
 }

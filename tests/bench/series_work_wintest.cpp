@@ -223,7 +223,7 @@ TEST_F(SeriesWorkTest, SeriesOfThreeResolutionsSavesTheReportAndOpensIt) {
   EXPECT_EQ(host->status, "The benchmarking is successful.");
   ASSERT_EQ(host->commands.size(), 6u);
   EXPECT_EQ(host->commands[0],
-            "C:\\Program Files\\Steam\\steam.exe -silent -applaunch 220 -preload -novid "
+            "\"C:\\Program Files\\Steam\\steam.exe\" -silent -applaunch 220 -preload -novid "
             "-mat_preloadshaders -nocdaudio -nosound -width 640 -height 480 +r_fastzreject 1 "
             "-refresh 60 -heapsize 256000 +timedemoquit zrv_highway");
   EXPECT_EQ(setAside, std::vector<Game>{Game::HalfLife2});

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/run_sequencer.h"
 #include "platform/files_win.h"
 #include "platform/handles_win.h"
 #include "platform/text.h"
+#include "settings/steam_game.h"
 #include "support/process_helpers_win.h"
 #include "support/scripted_seams_win.h"
 #include "sysinfo/process_runner_win.h"
@@ -369,4 +371,33 @@ TEST(DxdiagStandin, WritesTheReportTheCollectorReads) {
 }
 
 }  // namespace
+// "<temp>\\Steam Folder\\steam.exe ..." unquoted would make the platform try "<temp>\\Steam.exe"
+// first. A program planted there must never run from the program's two Steam command lines.
+TEST_F(StandinsTest, TheSteamCommandLinesNeverStartAProgramAtTheFoldersBlank) {
+  const std::string log = temp_.Path() + "planted.log";
+  ASSERT_TRUE(testing::CopyFileTo(testing::TestProgramFolder() + "guard_tool.exe",
+                                  temp_.Path() + "Steam.exe"));
+  ::SetEnvironmentVariableA("QUORVEL_GUARD_LOG", log.c_str());
+
+  // The start of Steam (cp2), then a hand-over with the timedemo command line (cp).
+  ProcessRunner cp2;
+  cp2.WaitForTerminate = false;
+  cp2.CurrentDirectory = steam_;
+  cp2.CommandLine = steam::SteamProgramCommand(steam_);
+  cp2.Run();
+  EXPECT_TRUE(::FindWindowA("QuorvelStandinSteam", nullptr));
+  ProcessRunner cp;
+  bool ended = false;
+  cp.OnTerminate = [&](ProcessRunner&, std::uint32_t) { ended = true; };
+  cp.CurrentDirectory = steam_;
+  cp.CommandLine = BuildLaunchCommand(steam_, false, "640", "480",
+                                      {"zrv_highway", "+r_fastzreject 0", "", "-heapsize 64000"});
+  cp.Run();
+  EXPECT_TRUE(testing::PumpUntil([&] { return ended; }, 20000)) << "steam.exe did not end";
+  // Steam started the game from the hand-over.
+  EXPECT_TRUE(testing::PumpUntil([] { return GameRunning(); }, 20000));
+  ::SetEnvironmentVariableA("QUORVEL_GUARD_LOG", nullptr);
+  EXPECT_FALSE(files::FileExists(log)) << testing::ReadLines(log).front();
+}
+
 }  // namespace quorvel

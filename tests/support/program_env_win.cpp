@@ -7,9 +7,9 @@
 #include "platform/files_win.h"
 #include "platform/registry_win.h"
 #include "platform/text.h"
-#include "support/process_helpers_win.h"
 #include "settings/settings_store.h"
 #include "settings/steam_game.h"
+#include "support/process_helpers_win.h"
 
 namespace quorvel::testing {
 
@@ -25,8 +25,8 @@ namespace {
 std::string GameKey(bool lostCoast) {
   // Under Wine HKEY_CURRENT_USER is the user's key below HKEY_USERS, the key the program
   // reaches through the user's SID.
-  std::string suffix = steam::SettingsKeySuffix(lostCoast ? steam::Game::LostCoast
-                                                          : steam::Game::HalfLife2);
+  std::string suffix =
+      steam::SettingsKeySuffix(lostCoast ? steam::Game::LostCoast : steam::Game::HalfLife2);
   return suffix.substr(1);
 }
 
@@ -122,12 +122,35 @@ void ProgramEnvironment::InstallGames(bool halfLife2, bool lostCoast) {
     CopyFromBuild("standins\\hl2.exe", AccountFolder + "half-life 2\\" + steam::kGameProgram);
   }
   if (lostCoast) {
-    files::ForceDirectories(AccountFolder + steam::kLostCoastGameSubfolder +
-                            steam::kCfgSubfolder);
+    files::ForceDirectories(AccountFolder + steam::kLostCoastGameSubfolder + steam::kCfgSubfolder);
     if (!halfLife2)
       CopyFromBuild("standins\\hl2.exe",
                     AccountFolder + "half-life 2 lostcoast\\" + steam::kGameProgram);
   }
+  for (const char* demo : {"zrv_highway.dem", "zrv_lost_coast.dem", "zrv_anticitizen.dem"})
+    WriteFile(InstallFolder + "Demos\\" + demo, std::string("demo data of ") + demo);
+}
+
+void ProgramEnvironment::InstallGamesInLibrary(const std::string& library) {
+  CopyFromBuild("standins\\steam.exe", SteamFolder + steam::kSteamProgram);
+  // In KeyValues text a backslash of a path is written twice.
+  auto quoted = [](const std::string& path) {
+    return "\"" + text::ReplaceAll(path.substr(0, path.size() - 1), "\\", "\\\\") + "\"";
+  };
+  WriteFile(
+      SteamFolder + "steamapps\\libraryfolders.vdf",
+      "\"libraryfolders\"\r\n{\r\n\t\"0\"\r\n\t{\r\n\t\t\"path\"\t\t" + quoted(SteamFolder) +
+          "\r\n\t\t\"apps\"\r\n\t\t{\r\n\t\t}\r\n\t}\r\n\t\"1\"\r\n\t{\r\n\t\t\"path\"\t\t" +
+          quoted(library) +
+          "\r\n\t\t\"apps\"\r\n\t\t{\r\n\t\t\t\"220\"\t\t\"6512847201\"\r\n\t\t}\r\n\t}\r\n}\r\n");
+  WriteFile(library + "steamapps\\appmanifest_220.acf",
+            "\"AppState\"\r\n{\r\n\t\"appid\"\t\t\"220\"\r\n\t\"name\"\t\t\"Half-Life 2\"\r\n"
+            "\t\"installdir\"\t\t\"Half-Life 2\"\r\n}\r\n");
+  AccountFolder = library + "steamapps\\common\\";
+  const std::string game = AccountFolder + "Half-Life 2\\";
+  files::ForceDirectories(game + "hl2\\cfg");
+  files::ForceDirectories(game + "lostcoast\\cfg");
+  CopyFromBuild("standins\\hl2.exe", game + steam::kGameProgram);
   for (const char* demo : {"zrv_highway.dem", "zrv_lost_coast.dem", "zrv_anticitizen.dem"})
     WriteFile(InstallFolder + "Demos\\" + demo, std::string("demo data of ") + demo);
 }
@@ -150,8 +173,8 @@ void ProgramEnvironment::CreateGameSettings(
   ::RegCreateKeyExA(HKEY_CURRENT_USER, GameKey(lostCoast).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                     nullptr, &key, nullptr);
   RegKey owned(key);
-  std::pair<const char*, DWORD> defaults[] = {{"mat_antialias", 0}, {"mat_forceaniso", 1},
-                                              {"mat_trilinear", 0}, {"mat_hdr_level", 2},
+  std::pair<const char*, DWORD> defaults[] = {{"mat_antialias", 0},  {"mat_forceaniso", 1},
+                                              {"mat_trilinear", 0},  {"mat_hdr_level", 2},
                                               {"ScreenHeight", 600}, {"ScreenWidth", 800}};
   for (const auto& [name, value] : defaults) reg::WriteDword(owned.Get(), name, value);
   for (const auto& [name, value] : values) reg::WriteDword(owned.Get(), name, value);
@@ -175,8 +198,8 @@ StartedProcess ProgramEnvironment::Start(
   PROCESS_INFORMATION info = {};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  BOOL ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &info);
+  BOOL ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info);
   for (const auto& [name, value] : env) ::SetEnvironmentVariableA(name.c_str(), nullptr);
   StartedProcess started;
   if (!ok) return started;
@@ -215,7 +238,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<WindowSearch*>(param);
   DWORD owner = 0;
   ::GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && ::IsWindowVisible(window)) {
+  // The program's window takes input only once its start-up has ended.
+  if (owner == search->processId && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
     search->found = window;
     return FALSE;
   }

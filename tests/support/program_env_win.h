@@ -53,14 +53,22 @@ class ProgramEnvironment {
   // the stand-in Steam in SteamFolder; the built-in demos in InstallFolder + "Demos\".
   void InstallGames(bool halfLife2 = true, bool lostCoast = true);
 
+  // Steam's layout of today: the stand-in Steam in SteamFolder with "steamapps\\
+  // libraryfolders.vdf" naming SteamFolder and `library` (a folder ending with "\\", on any
+  // drive); Half-Life 2 only in `library`: its "steamapps\\appmanifest_220.acf" and
+  // "steamapps\\common\\Half-Life 2\\" with the stand-in game, "hl2\\cfg\\" and "lostcoast\\cfg\\"
+  // (Lost Coast inside Half-Life 2). AccountFolder becomes library + "steamapps\\common\\".
+  // The built-in demos as InstallGames.
+  void InstallGamesInLibrary(const std::string& library);
+
   // The stand-in diagnostics tool in the system folder, where the program runs it from, and
   // the Wine setting that makes Wine start it instead of its own.
   void InstallDiagnosticsStandin();
 
   // The game's settings key HKEY_USERS\<sid>\Software\Valve\Source\<game>\Settings with
   // the six values the program backs up.
-  void CreateGameSettings(bool lostCoast, std::initializer_list<std::pair<const char*, DWORD>>
-                                              values = {});
+  void CreateGameSettings(bool lostCoast,
+                          std::initializer_list<std::pair<const char*, DWORD>> values = {});
   // A REG_DWORD of the game's settings; nullopt-like -1 when missing.
   long long GameSetting(bool lostCoast, const std::string& name);
 
@@ -72,7 +80,8 @@ class ProgramEnvironment {
   void StartSteam();
   // Exit code, or -1 when the process did not end in time.
   long long WaitExit(StartedProcess& process, DWORD timeoutMs);
-  // The first visible top-level window of the process, waiting up to timeoutMs.
+  // The first visible top-level window of the process that takes input (the program's main
+  // window once its start-up has ended), waiting up to timeoutMs.
   HWND WaitForWindow(DWORD processId, DWORD timeoutMs);
   void Kill(StartedProcess& process);
 

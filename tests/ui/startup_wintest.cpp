@@ -1,11 +1,103 @@
 // The start-up steps of the main window on machines with and without the program's key and
 // Steam.
+#include "app/app_test_support_win.h"
 #include "ui/window_fixture_win.h"
 
 namespace quorvel::testing {
 namespace {
 
 class StartupTest : public WindowTest {};
+
+// What the user sees while the game search runs, looked at from a timer that only fires
+// when the start-up handles messages.
+struct DuringSearch {
+  MainWindow* window = nullptr;
+  bool quit = false;   // end the program from there
+  bool close = false;  // close the window through the system from there
+  bool looked = false;
+  bool visible = false;
+  bool windowEnabled = true;
+  bool benchEnabled = true;
+  std::string status;
+};
+DuringSearch* during = nullptr;
+
+void CALLBACK LookDuringSearch(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  if (!during || during->looked) return;
+  during->looked = true;
+  during->visible = ::IsWindowVisible(during->window->Handle());
+  during->windowEnabled = ::IsWindowEnabled(during->window->Handle());
+  during->benchEnabled = ::IsWindowEnabled(during->window->BenchButton);
+  during->status = during->window->Status();
+  if (during->quit) ::PostQuitMessage(7);
+  if (during->close) ::SendMessageA(during->window->Handle(), WM_CLOSE, 0, 0);
+}
+
+class SearchTest : public StartupTest {
+ protected:
+  // Settings key and Steam key, Steam's folder a large one of today.
+  void InstallLarge() {
+    machine->CreateSettingsKey({{"Path", "stale"}, {"Note", "my note"}, {"News", "1"}});
+    MakeLargeSteamFolder(tree, 20000);
+    machine->SteamFolder = tree.Root() + "Steam\\";
+    machine->CreateSteamKey();
+  }
+  // Runs the start-up as the program does, looking at the window once it handles messages.
+  void OpenAndLook(bool quit, bool close = false) {
+    seen.quit = quit;
+    seen.close = close;
+    during = &seen;
+    auto* self = this;
+    window = std::make_unique<MainWindow>(::GetModuleHandleA(nullptr));
+    window->EndProgram = [self] { ++self->programEnded; };
+    window->Create();
+    seen.window = window.get();
+    ::SetTimer(nullptr, 0, 10, LookDuringSearch);
+    completed =
+        RunStartup(*window, {machine->InstallFolder, files::ProgramPath(), /*showAtOnce=*/true});
+    during = nullptr;
+  }
+  Tree tree{"startup_search"};
+  DuringSearch seen;
+};
+
+TEST_F(SearchTest, TheWindowShowsWhatItDoesAndTakesNoInputWhileTheSearchRuns) {
+  InstallLarge();
+  OpenAndLook(false);
+  ASSERT_TRUE(seen.looked) << "no message was handled during the start-up";
+  EXPECT_TRUE(seen.visible);
+  EXPECT_EQ(seen.status, kSearchingStatus);
+  EXPECT_FALSE(seen.windowEnabled);
+  EXPECT_FALSE(seen.benchEnabled);
+  // Afterwards everything is as after a start-up that ran at one go.
+  ASSERT_TRUE(completed);
+  EXPECT_TRUE(::IsWindowEnabled(window->Handle()));
+  EXPECT_TRUE(::IsWindowEnabled(window->BenchButton));
+  EXPECT_EQ(window->Status(), "");
+  EXPECT_TRUE(window->AboutViewShown());
+  EXPECT_EQ(Setting("Path"), machine->SteamFolder + "steamapps\\common\\");
+  EXPECT_EQ(window->Paths().Hl2CfgFolder,
+            machine->SteamFolder + "steamapps\\common\\half-life 2\\hl2\\cfg\\");
+  EXPECT_FALSE(window->Paths().UserSid.empty());
+}
+
+TEST_F(SearchTest, EndingTheProgramDuringTheSearchStopsTheStartUpThere) {
+  InstallLarge();
+  machine->CreateGameSettings(false);
+  OpenAndLook(true);
+  ASSERT_TRUE(seen.looked);
+  EXPECT_FALSE(completed);
+  // Nothing after the search ran: no "Path", no backup of the game's settings, no About view.
+  EXPECT_EQ(Setting("Path"), "stale");
+  EXPECT_FALSE(files::FileExists(machine->InstallFolder + "hl2set.ini"));
+  EXPECT_FALSE(window->AboutViewShown());
+  EXPECT_EQ(window->Paths().AccountFolder, "");
+  // The quit message is there again for the program's own loop.
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+}
 
 TEST_F(StartupTest, MissingKeyOrSteamEndsEarlyWithTheRunButtonDisabled) {
   struct Case {
@@ -29,9 +121,11 @@ TEST_F(StartupTest, MissingKeyOrSteamEndsEarlyWithTheRunButtonDisabled) {
     if (c.steamKey) machine->CreateSteamKey();
     seams.log.clear();
 
-    Open();
+    Open(/*showAtOnce=*/true);
     EXPECT_FALSE(completed);
     EXPECT_EQ(Shown(), std::vector<std::string>{std::string("message: ") + c.message});
+    EXPECT_EQ(window->Status(), "");
+    EXPECT_TRUE(::IsWindowEnabled(window->Handle()));
     EXPECT_FALSE(::IsWindowEnabled(window->BenchButton));
     EXPECT_EQ(window->Tooltip(window->BenchButton), c.message);
     EXPECT_EQ(WindowTextOf(window->verselabel), "");
@@ -94,6 +188,21 @@ TEST_F(StartupTest, WithoutSteamExeNothingIsFoundAndPathIsWrittenEmpty) {
   EXPECT_EQ(window->Paths().SteamFolder, "");
   EXPECT_EQ(window->Paths().Hl2CfgFolder, "half-life 2\\hl2\\cfg\\");
   EXPECT_TRUE(window->AboutViewShown());
+}
+
+TEST_F(SearchTest, ACloseDuringTheSearchWaitsUntilTheSettingsAreLoaded) {
+  InstallLarge();
+  OpenAndLook(false, /*close=*/true);
+  ASSERT_TRUE(seen.looked);
+  // The window is still there and the start-up ran to its end; closing saved nothing yet.
+  EXPECT_TRUE(completed);
+  ASSERT_TRUE(::IsWindow(window->Handle()));
+  EXPECT_EQ(Setting("News"), "1");
+  // Then the close takes place, saving the note it has loaded, not an empty one.
+  Pump();
+  EXPECT_EQ(window->Handle(), nullptr);
+  EXPECT_EQ(Setting("Note"), "my note");
+  EXPECT_EQ(Setting("News"), "0");
 }
 
 }  // namespace

@@ -99,14 +99,15 @@ class WindowTest : public ::testing::Test {
     files::ForceDirectories(machine->AccountFolder + "half-life 2 lostcoast\\lostcoast\\cfg");
   }
 
-  // Creates the windows as the program does and runs the start-up.
-  void Open() {
+  // Creates the windows as the program does and runs the start-up (showing the window at
+  // once as the program does when `showAtOnce`).
+  void Open(bool showAtOnce = false) {
     auto counting = std::make_unique<CountingStore>();
     store = counting.get();
     window = std::make_unique<MainWindow>(::GetModuleHandleA(nullptr), std::move(counting));
     window->EndProgram = [this] { ++programEnded; };
     window->Create();
-    completed = RunStartup(*window, {machine->InstallFolder, files::ProgramPath()});
+    completed = RunStartup(*window, {machine->InstallFolder, files::ProgramPath(), showAtOnce});
     picker = std::make_unique<TForm3>(::GetModuleHandleA(nullptr), *window);
     picker->Create();
     window->AttachPicker(picker.get());

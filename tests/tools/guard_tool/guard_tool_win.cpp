@@ -1,5 +1,7 @@
 // A small windowed program guarded like the real one, for the single-instance tests.
-//   guard_tool.exe [--minimized] [anything else]
+//   guard_tool.exe [--minimized] [--busy] [anything else]
+// --busy: the window shows, then its thread works for 20 s before it handles any message
+// (as a start-up that keeps its thread busy would).
 // Appends what happens to the file named by QUORVEL_GUARD_LOG, one line each:
 //   "window <pid>"            this start runs and shows its window
 //   "handed over <pid>"       this start found a running one and ends with exit code 0
@@ -46,8 +48,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   bool minimized = false;
-  for (int i = 1; i < argc; ++i)
+  bool busy = false;
+  for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--minimized") == 0) minimized = true;
+    if (std::strcmp(argv[i], "--busy") == 0) busy = true;
+  }
 
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = ToolWindow;
@@ -63,6 +68,7 @@ int main(int argc, char** argv) {
   guard.OnCommandLine([](const std::string& commandLine) { Log("command line " + commandLine); });
   ::ShowWindow(window, minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   Log("window " + pid);
+  if (busy) ::Sleep(20000);
 
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -5,7 +5,9 @@
 // Started by the Steam stand-in from "<account>\<game>\hl2.exe" (working folder = its own).
 //   - Game: SteamAppId from the environment ("340" Lost Coast, anything else Half-Life 2), or
 //     "-game hl2" / "-game lostcoast" on the command line. Game folder: the account folder
-//     (the parent of hl2.exe's folder) + "half-life 2\hl2\" or "half-life 2 lostcoast\lostcoast\".
+//     (the parent of hl2.exe's folder) + "half-life 2\hl2\" or "half-life 2 lostcoast\lostcoast\";
+//     for Lost Coast, when that folder does not exist, "lostcoast\" beside hl2.exe (Steam's
+//     layout of today, Lost Coast inside Half-Life 2).
 //   - Reads "cfg\autoexec.cfg" of the game folder (lines: name "value") and the REG_DWORD
 //     values of HKEY_USERS\<user's SID>\Software\Valve\Source\<hl2|lostcoast>\Settings;
 //     "+name value" on the command line comes last and wins.
@@ -268,6 +270,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_game.lostCoast = LostCoastWanted(commandLine);
   g_game.gameFolder = account + (g_game.lostCoast ? quorvel::steam::kLostCoastGameSubfolder
                                                   : quorvel::steam::kHl2GameSubfolder);
+  if (g_game.lostCoast && !standin::DirectoryExists(g_game.gameFolder) &&
+      standin::DirectoryExists(exeFolder + "lostcoast\\"))
+    g_game.gameFolder = exeFolder + "lostcoast\\";
   g_game.logPath = (standin::DirectoryExists(g_game.gameFolder) ? g_game.gameFolder : exeFolder) +
                    "standin_hl2.log";
   g_game.settingsKey =

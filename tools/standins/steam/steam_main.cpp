@@ -19,7 +19,9 @@
 // ([steam] Game=<full path>), otherwise found as the program finds it: the last hl2.exe
 // below the Steam folder (files before subfolders, depth first); its parent is the account
 // folder, and "half-life 2\hl2.exe" (220) or "half-life 2 lostcoast\hl2.exe" (340) of that
-// account is preferred when it exists.
+// account is preferred when it exists. With none below the Steam folder, Half-Life 2 of
+// another library (Steam's layout of today: "steamapps\libraryfolders.vdf", the library's
+// "steamapps\appmanifest_220.acf", "steamapps\common\<installdir>\hl2.exe") runs both games.
 //
 // Knobs ("standin.ini" beside steam.exe, section [steam], else the environment variable):
 //   Game        QUORVEL_STANDIN_STEAM_GAME        the game program, see above
@@ -27,8 +29,10 @@
 //
 // Log: "standin_steam.log" beside steam.exe, one line per event (instance start and end,
 // every launch received and the game started for it).
+#include <optional>
 #include <string>
 
+#include "app/steam_library.h"
 #include "platform/handles_win.h"
 #include "platform/win.h"
 #include "settings/steam_game.h"
@@ -65,12 +69,33 @@ void FindLastGame(const std::string& folder, std::string& found) {
   } while (::FindNextFileA(find.Get(), &data));
 }
 
+std::string ReadText(const std::string& path) {
+  std::string text;
+  for (const std::string& line : standin::ReadLines(path)) text += line + "\n";
+  return text;
+}
+
+std::string GameInLibraries() {
+  namespace library = quorvel::library;
+  const std::string list = ReadText(library::SteamAppsFolder(standin::ExeFolder()) +
+                                    quorvel::steam::kLibraryFoldersFile);
+  for (const std::string& folder : library::LibraryFolders(list)) {
+    std::optional<std::string> dir = library::ManifestInstallDir(
+        ReadText(library::ManifestPath(folder, quorvel::steam::kHl2AppId)));
+    if (!dir) continue;
+    std::string game = library::InstalledGameFolder(folder, *dir, quorvel::steam::kGameProgram);
+    if (!game.empty() && standin::FileExists(game + quorvel::steam::kGameProgram))
+      return game + quorvel::steam::kGameProgram;
+  }
+  return std::string();
+}
+
 std::string GameFor(const std::string& app) {
   std::string configured = standin::Knob("steam", "Game", "QUORVEL_STANDIN_STEAM_GAME", "");
   if (!configured.empty()) return configured;
   std::string found;
   FindLastGame(standin::ExeFolder(), found);
-  if (found.empty()) return found;
+  if (found.empty()) return GameInLibraries();
   std::string folder = found.substr(0, found.find_last_of('\\'));
   std::string account = folder.substr(0, folder.find_last_of('\\') + 1);
   std::string preferred =
