@@ -103,7 +103,7 @@ foreach(dir ${test_dirs})
   if(wintest_src)
     get_filename_component(name ${dir} NAME)
     # The window tests carry the program's resources (pictures, manifest, version).
-    if(name STREQUAL "ui")
+    if(name STREQUAL "ui" OR name STREQUAL "update")
       add_executable(win_${name}_tests ${wintest_src} ${program_rc})
       add_dependencies(win_${name}_tests quorvel_pictures)
     else()

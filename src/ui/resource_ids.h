@@ -16,6 +16,7 @@
 #define IDB_SPONSOR_BANNER 111
 #define IDB_SPONSOR_SMALL 112
 #define IDB_PICKER_BACKGROUND 113
+#define IDB_WIZARD_PICTURE 114  // the update wizard's 118 x 218 picture
 
 // Images of the tool image list (IDB_TOOL_IMAGES), 16 x 16 each.
 #define IMG_FOLDER 0
