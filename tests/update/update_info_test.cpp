@@ -104,7 +104,7 @@ TEST(UpdateInfo, VersionsByNumber) {
       {"2.3b", "2.3.0.0", 1},
       {"2.3 ", "2.3.0.0", -1},
       {"", "2.3.0.0", -1},  // no "#version" key
-      {"2..3", "2.3.0.0", 1},
+      {"2..3", "2.3.0.0", -1},  // "." sorts before "3"
       {"-1.0", "2.3.0.0", -1},
       {"99999999999.0", "2.3.0.0", 1},
       {"\xff", "2.3.0.0", 1},
@@ -237,6 +237,44 @@ TEST(UpdateInfo, QueueAndHelperCommandLine) {
             "C:\\Program Files\\Quorvel\\quorvel.exe +/afterupdate0");
   EXPECT_EQ(HelperCommandLine("C:\\T\\h.exe", "C:\\q.exe", "/afterupdate", 1),
             "\"C:\\T\\h.exe\" C:\\q.exe +/afterupdate1");
+}
+
+}  // namespace
+}  // namespace quorvel::update
+
+namespace quorvel::update {
+namespace {
+
+TEST(UpdateInfo, HostNames) {
+  EXPECT_EQ(UrlHostName("https://update.zarvent-benchmarks.net/benchmarks/hl2/zrv_quorvel.inf"),
+            "update.zarvent-benchmarks.net");
+  EXPECT_EQ(UrlHostName("http://user:pw@host:8080/x"), "host");
+  EXPECT_EQ(UrlHostName("host/x?y"), "host");
+  EXPECT_EQ(UrlHostName(""), "");
+}
+
+TEST(UpdateInfo, BrowserCommands) {
+  struct Case {
+    const char* command;
+    const char* program;
+    const char* arguments;
+  } cases[] = {
+      {"\"C:\\Program Files\\Browser\\b.exe\" -url \"%1\"", "C:\\Program Files\\Browser\\b.exe",
+       "-url \"%1\""},
+      {"C:\\Progra~1\\IE\\iexplore.exe -nohome", "C:\\Progra~1\\IE\\iexplore.exe", "-nohome"},
+      {"C:\\b.exe /dde", "C:\\b.exe", "/dde"},
+      {"C:\\b.exe %1", "C:\\b.exe", "%1"},
+      {"rundll32.exe url.dll,FileProtocolHandler %1", "rundll32.exe url.dll",
+       "FileProtocolHandler %1"},
+      {"winebrowser", "winebrowser", ""},
+      {"\"unterminated", "unterminated", ""},
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    BrowserCommand b = SplitBrowserCommand(c.command);
+    EXPECT_EQ(b.Program, c.program) << c.command;
+    EXPECT_EQ(b.Arguments, c.arguments) << c.command;
+  }
 }
 
 }  // namespace
