@@ -237,7 +237,7 @@ LRESULT TzUpdaterPasswordForm::HandleMessage(UINT message, WPARAM wParam, LPARAM
 void TzUpdaterWizardForm::Create(bool hideFileLocation, int picture, bool stayOnTop) {
   CreateFrame(kWizardWindowClass, texts_.Text(0), kWizardClientWidth, kWizardClientHeight,
               stayOnTop ? WS_EX_TOPMOST : 0);
-  Image1 = Control("STATIC", "", SS_BITMAP | SS_SUNKEN, kMargin, kMargin, 118, 218);
+  Image1 = Control("STATIC", "", SS_BITMAP | SS_REALSIZECONTROL, kMargin, kMargin, 118, 218);
   if (picture) {
     picture_.Reset(static_cast<HBITMAP>(
         ::LoadImageA(instance_, MAKEINTRESOURCEA(picture), IMAGE_BITMAP, 0, 0, 0)));

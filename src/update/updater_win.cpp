@@ -82,6 +82,17 @@ TzUpdater::TzUpdater(HINSTANCE instance)
   OutputFileAttributes.Incomplete = atrHidden | atrTemporary;
   OutputFileAttributes.Complete = atrArchive | atrHidden | atrTemporary;
   files::DeleteQuietly(TempFolder() + kHelperFileName);
+  WNDCLASSA wc = {};
+  if (!::GetClassInfoA(instance_, "TzUpdaterCleanup", &wc)) {
+    wc.lpfnWndProc = CleanupWindowProc;
+    wc.hInstance = instance_;
+    wc.lpszClassName = "TzUpdaterCleanup";
+    ::RegisterClassA(&wc);
+  }
+  cleanupWindow_ = ::CreateWindowExA(0, "TzUpdaterCleanup", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                     nullptr, instance_, nullptr);
+  if (cleanupWindow_)
+    ::SetWindowLongPtrA(cleanupWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
   OnHeaderInfo = [this](TzHttpTransfer&, const TzHeaderInfo& info, bool& continueDownload) {
     if (infoMode_) return;
@@ -181,6 +192,30 @@ TzUpdater::TzUpdater(HINSTANCE instance)
 TzUpdater::~TzUpdater() {
   SignalWait();
   OnAborted = nullptr;
+  if (cleanupWindow_) {
+    ::SetWindowLongPtrA(cleanupWindow_, GWLP_USERDATA, 0);
+    ::DestroyWindow(cleanupWindow_);
+  }
+}
+
+LRESULT CALLBACK TzUpdater::CleanupWindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+  auto* self = reinterpret_cast<TzUpdater*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (self && message == WM_TIMER) {
+    // Once the engine has let go of its output file.
+    if (self->Busy()) return 0;
+    ::KillTimer(hwnd, wParam);
+    Guarded(self->MainWindow, "TzUpdater cleanup", [self] {
+      std::vector<std::string> paths = std::move(self->pendingCleanup_);
+      self->pendingCleanup_.clear();
+      for (const std::string& path : paths) {
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        files::DeleteQuietly(path);
+      }
+    });
+    return 0;
+  }
+  return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 std::string TzUpdater::ProgramFolder() const {
@@ -416,7 +451,7 @@ void TzUpdater::Abort() {
   SignalWait();
   TzHttpTransfer::Abort(false, false);
   CloseWizard();
-  DeleteTemporaryFiles();
+  CleanUpTemporaryFiles();
   if (OnAborted) OnAborted(*this);
 }
 
@@ -428,7 +463,7 @@ void TzUpdater::Stop() {
   SignalWait();
   CloseWizard();
   // Nothing of an update that stopped short may be installed later by the helper's walk.
-  if (wasDownloading) DeleteTemporaryFiles();
+  if (wasDownloading) CleanUpTemporaryFiles();
 }
 
 void TzUpdater::CloseWizard() {
@@ -451,9 +486,18 @@ void TzUpdater::DeleteTemporaryFiles() {
   }
   for (const std::string& path : written_) found.push_back(path);
   for (const std::string& path : found) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    files::DeleteQuietly(path);
+    if (!files::DeleteQuietly(path)) {
+      if (attributes != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesA(path.c_str(), attributes);
+      pendingCleanup_.push_back(path);
+    }
   }
+}
+
+void TzUpdater::CleanUpTemporaryFiles() {
+  DeleteTemporaryFiles();
+  if (!pendingCleanup_.empty() && cleanupWindow_) ::SetTimer(cleanupWindow_, 1, 50, nullptr);
 }
 
 void TzUpdater::FileMissing(int status, bool withStatus) {

@@ -138,6 +138,10 @@ class TzUpdater : public TzHttpTransfer {
   void Stop();
   void CloseWizard();
   void DeleteTemporaryFiles();
+  // Deletes now what can be deleted, and again once the engine has closed its output file
+  // (an update can stop inside the engine's completion, while the file is still open).
+  void CleanUpTemporaryFiles();
+  static LRESULT CALLBACK CleanupWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void SignalWait();
   void WaitForSignal();
   void Redirect(const std::string& entry);
@@ -152,6 +156,8 @@ class TzUpdater : public TzHttpTransfer {
   std::unique_ptr<TzUpdaterWizardForm> wizard_;
   std::vector<std::unique_ptr<TzUpdaterWizardForm>> retiredWizards_;
   UniqueHandle waitEvent_;
+  HWND cleanupWindow_ = nullptr;
+  std::vector<std::string> pendingCleanup_;
 
   std::vector<std::string> fileList_;
   std::vector<std::string> destinations_;  // the resolved destinations of entries that have one

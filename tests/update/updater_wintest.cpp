@@ -4,6 +4,8 @@
 // Questions and message boxes are answered through the dialog seam; the windows are real.
 #include <gtest/gtest.h>
 
+#include "platform/win.h"
+
 #include <commctrl.h>
 
 #include <memory>
@@ -59,7 +61,19 @@ std::vector<std::string> UpdtmpFiles(const std::string& folder) {
   return out;
 }
 
+class UpdaterTest;
+UpdaterTest* g_running = nullptr;
+
 class UpdaterTest : public ::testing::Test {
+ public:
+  // Called by a timer on every message loop, the wizard's own wait included.
+  void Poll() {
+    if (auto* w = updater ? updater->WizardForm() : nullptr; w && w->InEndState() && !endSeen) {
+      endSeen = true;
+      onEnd(*w);
+    }
+  }
+
  protected:
   void SetUp() override {
     if (!TestServers().Present) GTEST_SKIP() << "run without the update servers";
@@ -106,18 +120,19 @@ class UpdaterTest : public ::testing::Test {
     updater->InfoFileURL = Served(info);
     if (!endState) endState = [](TzUpdaterWizardForm& w) { ::PostMessageA(w.Handle(), WM_COMMAND, MAKEWPARAM(101, BN_CLICKED), 0); };
     onEnd = endState;
-    ::SetTimer(nullptr, 0, 50, nullptr);
+    g_running = this;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+      if (g_running) g_running->Poll();
+    });
     ASSERT_TRUE(updater->CheckUpdate(false));
     bool rested = PumpUntil(
         [&] {
-          if (auto* w = updater->WizardForm(); w && w->InEndState() && !endSeen) {
-            endSeen = true;
-            onEnd(*w);
-          }
           return !updater->Busy() && (!updater->WizardForm() || endSeen) &&
                  (closed > 0 || !events.empty()) && settled();
         },
         60000);
+    ::KillTimer(nullptr, timer);
+    g_running = nullptr;
     ASSERT_TRUE(rested) << Events();
   }
 
@@ -214,7 +229,7 @@ TEST_F(UpdaterTest, ThreeFilesDownloadedAndHandedToTheHelper) {
       "#version=2.4.0.0\r\n#message={New demos.}\r\n"
       "#url=" + TestServers().HttpUrl("/file;size:5000;seed:1/quorvel.exe") + "\r\n"
       "#url0=" + TestServers().HttpUrl("/file;size:3000;seed:2/b.dem") + "=%current%Demos\\new\\b.dem\r\n"
-      "#url2=" + TestServers().HttpUrl("/file;size:700;seed:3/c.txt") + "=" + outside->Path() + "c.txt";
+      "#url3=" + TestServers().HttpUrl("/file;size:700;seed:3/c.txt") + "=" + outside->Path() + "c.txt";
   std::vector<int> totals;
   updater->OnProgress = [&](TzUpdater&, const std::string&, std::int64_t, std::int64_t,
                             std::int32_t, std::int32_t, int, int total, float) {
@@ -270,7 +285,7 @@ TEST_F(UpdaterTest, CancelDuringADownloadDeletesEveryTemporaryFile) {
     ::PostMessageA(u.WizardForm()->CancelBtn, BM_CLICK, 0, 0);
   };
   Run("#version=2.4.0.0\r\n#url=" + TestServers().HttpUrl("/file;size:2000/small.dat") +
-      "\r\n#url1=" + TestServers().HttpUrl("/slow;size:400000;chunk:10000;delay:50/big.dat"));
+      "\r\n#url2=" + TestServers().HttpUrl("/slow;size:400000;chunk:10000;delay:50/big.dat"));
   EXPECT_TRUE(shot);
   EXPECT_EQ(events.back(), "Aborted") << Events();
   EXPECT_TRUE(Logged(text::Format("box %X: ", MB_YESNO | MB_ICONQUESTION) + kTitle +
@@ -283,8 +298,11 @@ TEST_F(UpdaterTest, CancelDuringADownloadDeletesEveryTemporaryFile) {
 
 TEST_F(UpdaterTest, ConnectionLostMidFileLeavesNothingToInstall) {
   seams.answers = {true};
+  // The truncated file is still open in the engine when the update stops; it goes once the
+  // engine has let go of it.
+  settled = [this] { return UpdtmpFiles(program->Path()).empty(); };
   Run("#version=2.4.0.0\r\n#url=" + TestServers().HttpUrl("/file;size:2000/first.dat") +
-      "\r\n#url1=" + TestServers().HttpUrl("/short;size:50000;sent:3000/second.dat"));
+      "\r\n#url2=" + TestServers().HttpUrl("/short;size:50000;sent:3000/second.dat"));
   EXPECT_EQ(events.back(), "ConnLost") << Events();
   EXPECT_TRUE(Logged(text::Format("box %X: ", MB_OK | MB_ICONERROR) +
                      "Application update wizard | Connection with remote server lost.\n\nPlease "
@@ -310,7 +328,7 @@ TEST_F(UpdaterTest, MissingFileSkippedOrAborted) {
     closed = 0;
     seams.answers = {true, c.skip};
     Run("#version=2.4.0.0\r\n#url=" + TestServers().HttpUrl("/missing/gone.dll") +
-        "\r\n#url1=" + TestServers().HttpUrl("/file;size:100/kept.dat"));
+        "\r\n#url2=" + TestServers().HttpUrl("/file;size:100/kept.dat"));
     EXPECT_TRUE(Logged(text::Format("box %X: ", MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) +
                        "Error #404 | File gone.dll not found or inaccessible.\n\nTry to skip this "
                        "file and continue upgrade?" + (c.skip ? " -> yes" : " -> no")))
@@ -334,7 +352,7 @@ TEST_F(UpdaterTest, AFileThatCannotBeCreatedIsAskedAboutNotLeftHanging) {
   // A folder stands where the temporary file would be written.
   ::CreateDirectoryA((program->Path() + "locked.dat.updtmp").c_str(), nullptr);
   Run("#version=2.4.0.0\r\n#url=" + TestServers().HttpUrl("/file;size:100/locked.dat") +
-      "\r\n#url1=" + TestServers().HttpUrl("/file;size:100/next.dat"));
+      "\r\n#url2=" + TestServers().HttpUrl("/file;size:100/next.dat"));
   EXPECT_TRUE(Logged(text::Format("box %X: ", MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) +
                      "Error | File locked.dat not found or inaccessible.\n\nTry to skip this file "
                      "and continue upgrade? -> yes"))
@@ -362,7 +380,7 @@ TEST_F(UpdaterTest, QuestionAndPasswordWindows) {
   ::GetWindowRect(question.Label1, &label);
   ::GetWindowRect(question.YesBtn, &yes);
   EXPECT_GT(yes.top, label.bottom - 1);
-  EXPECT_GT(label.bottom - label.top, 40);
+  EXPECT_GT(label.bottom - label.top, 30);  // more than one line
 
   TzUpdaterPasswordForm password(::GetModuleHandleA(nullptr), texts);
   password.Create("quorvel.exe", "zarvent");
