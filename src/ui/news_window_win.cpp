@@ -18,6 +18,12 @@ class WebBrowserHost : public IOleClientSite, public IOleInPlaceSite, public IOl
   // Creates the control, in-place active over the whole client area of `parent`; null when
   // the platform has no browser control.
   static WebBrowserHost* Create(HWND parent) {
+    // The control draws pages with the platform's HTML engine; without one (Wine without
+    // its browser engine) it would only cover the window with a blank area, so the window
+    // stays as it is, black.
+    HMODULE engine = ::LoadLibraryA("mshtml.dll");
+    if (!engine) return nullptr;
+    ::FreeLibrary(engine);
     auto* host = new WebBrowserHost(parent);
     if (!host->Start()) {
       host->Close();

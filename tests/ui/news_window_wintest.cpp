@@ -137,7 +137,17 @@ TEST_F(NewsWindowTest, OfflineWithLocalPageNavigatesToItsFullPath) {
   // Without a browser engine the window still stands, and nothing asked the user anything.
   EXPECT_TRUE(::IsWindow(news->Handle()));
   EXPECT_TRUE(Shown().empty());
-  SaveWindowShot(news->Handle(), "news_window_offline_page");
+  WindowShot shot = SaveWindowShot(news->Handle(), "news_window_offline_page");
+  if (!::LoadLibraryA("mshtml.dll")) {
+    // No browser engine: no control covers the window, which stays black.
+    EXPECT_FALSE(news->BrowserCreated());
+    ASSERT_GT(shot.width, 0);
+    POINT middle = {kNewsClientWidth / 2, kNewsClientHeight / 2};
+    ::ClientToScreen(news->Handle(), &middle);
+    RECT frame;
+    ::GetWindowRect(news->Handle(), &frame);
+    EXPECT_EQ(shot.At(middle.x - frame.left, middle.y - frame.top), RGB(0, 0, 0));
+  }
 }
 
 TEST(NewsOnlineTest, UrlDllAnswersUnderWine) {
