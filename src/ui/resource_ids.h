@@ -32,4 +32,5 @@
 // and read the status line of the running program.
 #define IDC_BENCHBUTTON 4001
 #define IDC_STATUSINFO 4002
+#define IDC_UPDATEBUTTON 4003  // ToolButton3, "Update benchmark"
 #define QUORVEL_MAIN_WINDOW_CLASS "QuorvelMainWindow"
