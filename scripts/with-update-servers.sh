@@ -61,7 +61,8 @@ start_proxy() {
       echo "LogLevel Warning"
       [ -n "$auth" ] && echo "$auth"
     } >"$work/$name.conf"
-    tinyproxy -d -c "$work/$name.conf" >"$work/$name.log" 2>&1 &
+    # Bounded like the test server, should the run be killed before it can stop them.
+    timeout "${QUORVEL_SERVER_LIMIT:-1800}" tinyproxy -d -c "$work/$name.conf" >"$work/$name.log" 2>&1 &
     local pid=$!
     # Up once it accepts connections.
     local j

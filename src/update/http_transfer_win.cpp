@@ -17,6 +17,10 @@ constexpr char kThreadWindowClass[] = "TzThreadWindow";
 // A hostile Content-Length must not make the memory output reserve gigabytes up front; the
 // body still grows as far as it really goes.
 constexpr std::int64_t kMaxReservation = 64ll << 20;
+// How long Abort waits for the worker's next check point. A worker that waits on a stalled
+// network longer (closing its request does not wake it everywhere) is given up instead, so
+// the user interface never hangs on it.
+constexpr DWORD kAbortWaitMs = 3000;
 
 HWND g_threadWindow = nullptr;
 
@@ -51,15 +55,15 @@ void SetTextOption(HINTERNET handle, DWORD option, const std::string& value) {
 }
 
 // Waits for a thread while the worker's hand-overs (sent messages) keep running; with
-// `allMessages` every message of this thread is handled meanwhile.
-void WaitWhileHandlingMessages(HANDLE thread, bool allMessages, DWORD limitMs = INFINITE) {
+// `allMessages` every message of this thread is handled meanwhile. True when it ended.
+bool WaitWhileHandlingMessages(HANDLE thread, bool allMessages, DWORD limitMs = INFINITE) {
   DWORD start = ::GetTickCount();
   for (;;) {
     DWORD waited = ::GetTickCount() - start;
     DWORD left = limitMs == INFINITE ? INFINITE : (waited >= limitMs ? 0 : limitMs - waited);
     DWORD r = ::MsgWaitForMultipleObjects(1, &thread, FALSE, left,
                                           allMessages ? QS_ALLINPUT : QS_SENDMESSAGE);
-    if (r != WAIT_OBJECT_0 + 1) return;
+    if (r != WAIT_OBJECT_0 + 1) return r == WAIT_OBJECT_0;
     MSG msg;
     if (allMessages) {
       while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -159,11 +163,11 @@ TzHttpTransfer::~TzHttpTransfer() {
     }
     RetireWorker();
   }
-  // Closing the handles wakes a worker that waits for the network; given up, it ends at once.
+  // A given-up worker touches nothing of the engine any more (its hand-overs are dropped),
+  // so there is no need to wait for one that still waits on the network.
   request_.Reset();
   connection_.Reset();
   session_.Reset();
-  for (UniqueHandle& thread : retired_) WaitWhileHandlingMessages(thread.Get(), false, 10000);
   CloseOutput(false);
 }
 
@@ -226,36 +230,39 @@ bool TzHttpTransfer::Download(std::uint32_t resumeFrom, std::uint32_t resumeTo, 
 
 void TzHttpTransfer::Abort(bool deleteOutputFile, bool immediately) {
   if (!busy_ || inCompletion_ || !job_ || job_->abortRequested) return;
+  std::shared_ptr<Job> job = job_;
   deleteOnAbort_ = deleteOutputFile;
-  job_->abortRequested = true;
-  if (immediately) {
+  job->abortRequested = true;
+  if (!immediately) {
+    // Inside one of our events the worker waits for us; it cleans up when the event returns.
+    if (eventDepth_ > 0) return;
     {
-      std::lock_guard<std::mutex> guard(job_->mutex);
-      job_->abandoned = true;
+      // A worker blocked on the network may wake when its request is closed.
+      std::lock_guard<std::mutex> guard(job->mutex);
+      request_.Reset();
     }
-    RetireWorker();
-    request_.Reset();
-    connection_.Reset();
-    session_.Reset();
-    CloseOutput(deleteOnAbort_);
-    busy_ = false;
-    Fire([&] {
-      if (OnTransferAborted) OnTransferAborted(*this);
-    });
-    return;
+    HANDLE waitHandle = nullptr;
+    ::DuplicateHandle(::GetCurrentProcess(), thread_.Get(), ::GetCurrentProcess(), &waitHandle,
+                      SYNCHRONIZE, FALSE, 0);
+    UniqueHandle owned(waitHandle);
+    if (waitHandle && WaitWhileHandlingMessages(waitHandle, false, kAbortWaitMs)) return;
+    if (job_ != job) return;
   }
-  // Inside one of our events the worker waits for us; it cleans up when the event returns.
-  if (eventDepth_ > 0) return;
   {
-    // A worker blocked on the network wakes when its request is closed.
-    std::lock_guard<std::mutex> guard(job_->mutex);
-    request_.Reset();
+    std::lock_guard<std::mutex> guard(job->mutex);
+    // The worker finished its own clean-up meanwhile; its OnTransferAborted is on the way.
+    if (!busy_) return;
+    job->abandoned = true;
   }
-  HANDLE waitHandle = nullptr;
-  ::DuplicateHandle(::GetCurrentProcess(), thread_.Get(), ::GetCurrentProcess(), &waitHandle,
-                    SYNCHRONIZE, FALSE, 0);
-  UniqueHandle owned(waitHandle);
-  if (waitHandle) WaitWhileHandlingMessages(waitHandle, false);
+  RetireWorker();
+  request_.Reset();
+  connection_.Reset();
+  session_.Reset();
+  CloseOutput(deleteOnAbort_);
+  busy_ = false;
+  Fire([&] {
+    if (OnTransferAborted) OnTransferAborted(*this);
+  });
 }
 
 DWORD WINAPI TzHttpTransfer::WorkerMain(void* param) {

@@ -7,6 +7,7 @@
 // Left out, as nothing in the program uses them: form posting, extra request headers and
 // the referrer, byte ranges and resuming (with its 416 handling), "file" URLs, offline mode
 // and going online, the status-text event and the request hook.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -156,9 +157,10 @@ class TzHttpTransfer : public TzLoginComponent {
   // Stops the running transfer: no completion event, OnTransferAborted instead, an output
   // file with the Incomplete attributes or deleted with `deleteOutputFile`. Does nothing
   // when no transfer runs. Without `immediately` it returns once the worker has cleaned up
-  // (at once when called from inside one of this engine's events: the worker cleans up when
-  // the event returns); with it, the worker is abandoned and the clean-up runs here.
-  // User-interface thread.
+  // at its next check point (at once when called from inside one of this engine's events:
+  // the worker cleans up when the event returns); a worker that does not reach a check point
+  // within 3 s (a stalled network) is given up as with `immediately`: abandoned, and the
+  // clean-up runs here. User-interface thread.
   void Abort(bool deleteOutputFile = false, bool immediately = false);
   // True from Download until the completion dispatch or the abort clean-up has ended.
   bool Busy() const { return busy_; }
@@ -181,7 +183,7 @@ class TzHttpTransfer : public TzLoginComponent {
   std::unique_ptr<TzStream> OpenOutputFile(const std::string& path);
   void RetireWorker();
 
-  bool busy_ = false;
+  std::atomic<bool> busy_{false};  // cleared by the worker after an abort's clean-up
   bool inCompletion_ = false;
   bool destroying_ = false;
   bool deleteOnAbort_ = false;

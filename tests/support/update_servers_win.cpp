@@ -8,6 +8,11 @@
 #include "platform/win.h"
 
 #include <wincrypt.h>
+// tlhelp32.h needs windows.h first.
+#include <tlhelp32.h>
+
+#include "platform/handles_win.h"
+#include "platform/internet_handle_win.h"
 
 namespace quorvel::testing {
 
@@ -56,6 +61,35 @@ bool TrustTestAuthority() {
       static_cast<DWORD>(der->size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
   ::CertCloseStore(store, 0);
   return added != 0;
+}
+
+std::string HttpGet(const std::string& url) {
+  InternetHandle session(::InternetOpenA("test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  InternetHandle request(
+      ::InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+  std::string body;
+  char buffer[4096];
+  DWORD got = 0;
+  while (request && ::InternetReadFile(request.Get(), buffer, sizeof(buffer), &got) && got > 0)
+    body.append(buffer, got);
+  return body;
+}
+
+std::vector<int> OtherThreadPriorities() {
+  std::vector<int> priorities;
+  UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return priorities;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Thread32First(snapshot.Get(), &entry); more;
+       more = ::Thread32Next(snapshot.Get(), &entry)) {
+    if (entry.th32OwnerProcessID != ::GetCurrentProcessId() ||
+        entry.th32ThreadID == ::GetCurrentThreadId())
+      continue;
+    UniqueHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+    if (thread) priorities.push_back(::GetThreadPriority(thread.Get()));
+  }
+  return priorities;
 }
 
 }  // namespace quorvel::testing

@@ -3,6 +3,7 @@
 // test certificate authority, which TrustTestAuthority makes trusted inside this Wine prefix
 // only.
 #include <string>
+#include <vector>
 
 namespace quorvel::testing {
 
@@ -25,6 +26,12 @@ const UpdateServers& TestServers();
 // Adds the test authority to the local machine's "ROOT" store of this prefix; true when it is
 // there afterwards.
 bool TrustTestAuthority();
+
+// The body of a plain GET through WinInet, outside any engine; empty when it failed.
+std::string HttpGet(const std::string& url);
+
+// The priorities of this process's threads other than the calling one.
+std::vector<int> OtherThreadPriorities();
 
 // Windows path of a Unix path ("Z:" + the path with backslashes).
 std::string FromUnixPath(const std::string& path);

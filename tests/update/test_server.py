@@ -13,7 +13,10 @@ Paths (query parameters in brackets):
   /secret[realm]            401 with realm "Zarvent updates" (or the one asked for) unless the
                             Basic credentials are zarvent / letmein
   /short[size,sent]         announces size bytes, sends sent bytes, closes
-  /reset[size,sent]         announces size bytes, sends sent bytes, resets the connection
+  /reset[size,sent,nolength,wait]  announces size bytes (or no length), sends sent bytes,
+                            waits for /release?id=<wait> when asked to, resets the connection
+  /release[id]              lets the /reset waiting for id go on
+  /stall[size,sent,nolength,seconds]  sends sent bytes, then nothing for a while
   /nolength[size]           no Content-Length; the body ends when the connection closes
   /slow[size,chunk,delay]   sends in chunks with a pause (milliseconds) before each
   /large[size]              a large body sent as fast as the socket takes it
@@ -52,6 +55,13 @@ def pattern(size, seed=0):
 
 
 BLOCK = pattern(1 << 20)
+RELEASES = {}
+RELEASES_LOCK = threading.Lock()
+
+
+def release(name):
+    with RELEASES_LOCK:
+        return RELEASES.setdefault(name, threading.Event())
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -108,13 +118,29 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(body)
         elif path in ("/short", "/reset"):
             sent = int(q.get("sent", "300"))
-            self.head(200, size)
+            self.head(200, None if q.get("nolength") else size)
             self.wfile.write(pattern(sent))
             self.wfile.flush()
             if path == "/reset":
+                # The reset waits until the client says it has the headers: a reset that
+                # overtakes them would throw away what the client had not read yet.
+                if "wait" in q:
+                    event = release(q["wait"])
+                    event.wait(30)
+                    event.clear()
                 self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
                                            struct.pack("ii", 1, 0))
             self.close_connection = True
+        elif path == "/stall":
+            self.head(200, None if q.get("nolength") else size)
+            self.wfile.write(pattern(int(q.get("sent", "3000"))))
+            self.wfile.flush()
+            time.sleep(float(q.get("seconds", "20")))
+            self.close_connection = True
+        elif path == "/release":
+            release(q.get("id", "")).set()
+            self.head(200, 2, "text/plain")
+            self.wfile.write(b"ok")
         elif path == "/nolength":
             self.head(200, None)
             self.wfile.write(pattern(size))
