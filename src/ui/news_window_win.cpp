@@ -120,8 +120,7 @@ class WebBrowserHost : public IOleClientSite, public IOleInPlaceSite, public IOl
   STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
   STDMETHODIMP OnUIActivate() override { return S_OK; }
   STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                LPRECT position, LPRECT clip,
-                                LPOLEINPLACEFRAMEINFO info) override {
+                                LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
     if (frame) {
       *frame = this;
       AddRef();
@@ -163,8 +162,8 @@ class WebBrowserHost : public IOleClientSite, public IOleInPlaceSite, public IOl
   virtual ~WebBrowserHost() = default;
 
   bool Start() {
-    if (FAILED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_IOleObject, reinterpret_cast<void**>(&object_))))
+    if (FAILED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                  reinterpret_cast<void**>(&object_))))
       return false;
     if (FAILED(object_->SetClientSite(this))) return false;
     RECT r;
@@ -174,8 +173,8 @@ class WebBrowserHost : public IOleClientSite, public IOleInPlaceSite, public IOl
     if (FAILED(object_->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser_))))
       return false;
     IOleInPlaceObject* inPlace = nullptr;
-    if (SUCCEEDED(object_->QueryInterface(IID_IOleInPlaceObject,
-                                          reinterpret_cast<void**>(&inPlace)))) {
+    if (SUCCEEDED(
+            object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
       inPlace->GetWindow(&control_);
       inPlace->Release();
     }

@@ -200,12 +200,18 @@ PlaceholderFolders MakePlaceholderFolders(std::string_view programFolder, std::s
 
 std::string ReplacePlaceholders(std::string_view destination, const PlaceholderFolders& folders) {
   const std::pair<std::string_view, const std::string*> table[] = {
-      {"%current%", &folders.Current},       {"%desktop%", &folders.Desktop},
-      {"%mydocuments%", &folders.MyDocuments}, {"%mypictures%", &folders.MyPictures},
-      {"%appdata%", &folders.AppData},       {"%programfiles%", &folders.ProgramFiles},
-      {"%windows%", &folders.Windows},       {"%system%", &folders.System},
-      {"%temp%", &folders.Temp},             {"%help%", &folders.Help},
-      {"%media%", &folders.Media},           {"%cursors%", &folders.Cursors},
+      {"%current%", &folders.Current},
+      {"%desktop%", &folders.Desktop},
+      {"%mydocuments%", &folders.MyDocuments},
+      {"%mypictures%", &folders.MyPictures},
+      {"%appdata%", &folders.AppData},
+      {"%programfiles%", &folders.ProgramFiles},
+      {"%windows%", &folders.Windows},
+      {"%system%", &folders.System},
+      {"%temp%", &folders.Temp},
+      {"%help%", &folders.Help},
+      {"%media%", &folders.Media},
+      {"%cursors%", &folders.Cursors},
   };
   std::string out;
   out.reserve(destination.size());

@@ -112,14 +112,12 @@ TzUpdaterLanguage LanguageFromLangId(std::uint16_t langId) {
   if (primary == 0x16) return sub == 1 ? L::wlPortugueseBrazilian : L::wlPortuguese;
   if (primary == 0x04) return sub == 2 ? L::wlChineseSimplified : L::wlChineseTraditional;
   static constexpr std::pair<int, L> kPrimary[] = {
-      {0x09, L::wlEnglish},   {0x19, L::wlRussian},   {0x07, L::wlGerman},
-      {0x0C, L::wlFrench},    {0x0A, L::wlSpanish},   {0x10, L::wlItalian},
-      {0x13, L::wlDutch},     {0x06, L::wlDanish},    {0x1D, L::wlSwedish},
-      {0x0B, L::wlFinnish},   {0x25, L::wlEstonian},  {0x22, L::wlUkrainian},
-      {0x15, L::wlPolish},    {0x05, L::wlCzech},     {0x0E, L::wlHungarian},
-      {0x18, L::wlRomanian},  {0x03, L::wlCatalan},   {0x2D, L::wlBasque},
-      {0x36, L::wlAfrikaans}, {0x21, L::wlIndonesian}, {0x3E, L::wlMalay},
-      {0x0F, L::wlIcelandic}, {0x1F, L::wlTurkish},   {0x14, L::wlNorwegian},
+      {0x09, L::wlEnglish}, {0x19, L::wlRussian},   {0x07, L::wlGerman},    {0x0C, L::wlFrench},
+      {0x0A, L::wlSpanish}, {0x10, L::wlItalian},   {0x13, L::wlDutch},     {0x06, L::wlDanish},
+      {0x1D, L::wlSwedish}, {0x0B, L::wlFinnish},   {0x25, L::wlEstonian},  {0x22, L::wlUkrainian},
+      {0x15, L::wlPolish},  {0x05, L::wlCzech},     {0x0E, L::wlHungarian}, {0x18, L::wlRomanian},
+      {0x03, L::wlCatalan}, {0x2D, L::wlBasque},    {0x36, L::wlAfrikaans}, {0x21, L::wlIndonesian},
+      {0x3E, L::wlMalay},   {0x0F, L::wlIcelandic}, {0x1F, L::wlTurkish},   {0x14, L::wlNorwegian},
       {0x1B, L::wlSlovak},
   };
   for (const auto& [id, language] : kPrimary)

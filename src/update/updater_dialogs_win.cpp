@@ -84,11 +84,11 @@ void UpdaterForm::CreateFrame(const char* className, const std::string& caption,
   if (!hwnd_) throw AppError(std::string("Cannot create the window ") + className);
 }
 
-HWND UpdaterForm::Control(const char* className, const std::string& text, DWORD style, int x,
-                          int y, int w, int h, int id, DWORD exStyle) {
-  HWND control = ::CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   x, y, w, h, hwnd_, reinterpret_cast<HMENU>(INT_PTR(id)),
-                                   instance_, nullptr);
+HWND UpdaterForm::Control(const char* className, const std::string& text, DWORD style, int x, int y,
+                          int w, int h, int id, DWORD exStyle) {
+  HWND control =
+      ::CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h,
+                        hwnd_, reinterpret_cast<HMENU>(INT_PTR(id)), instance_, nullptr);
   if (!control) throw AppError(std::string("Cannot create a control of ") + className);
   ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   return control;
@@ -158,8 +158,8 @@ void TzUpdaterQuestionForm::Create(const std::string& question) {
   int labelHeight = std::max<int>(32, measure.bottom);
   Icon = Control("STATIC", "", SS_ICON, kMargin, kMargin, 32, 32);
   ::SendMessageA(Icon, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIcon(nullptr, IDI_QUESTION)), 0);
-  Label1 = Control("STATIC", text, SS_LEFT | SS_NOPREFIX, labelLeft, kMargin, labelWidth,
-                   labelHeight);
+  Label1 =
+      Control("STATIC", text, SS_LEFT | SS_NOPREFIX, labelLeft, kMargin, labelWidth, labelHeight);
   int buttonsTop = kMargin + labelHeight + kMargin;
   YesBtn = Control("BUTTON", texts_.Text(14), BS_DEFPUSHBUTTON | WS_TABSTOP, width / 2 - 85,
                    buttonsTop, 80, 25, IDOK);
@@ -242,8 +242,7 @@ void TzUpdaterWizardForm::Create(bool hideFileLocation, int picture, bool stayOn
     picture_.Reset(static_cast<HBITMAP>(
         ::LoadImageA(instance_, MAKEINTRESOURCEA(picture), IMAGE_BITMAP, 0, 0, 0)));
     if (picture_)
-      ::SendMessageA(Image1, STM_SETIMAGE, IMAGE_BITMAP,
-                     reinterpret_cast<LPARAM>(picture_.Get()));
+      ::SendMessageA(Image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.Get()));
   }
   ::SetWindowPos(Image1, nullptr, kMargin, kMargin, 118, 218, SWP_NOZORDER);
   const int left = kMargin + 118 + 12;                    // 140
@@ -254,10 +253,10 @@ void TzUpdaterWizardForm::Create(bool hideFileLocation, int picture, bool stayOn
   // The current file; without the file location its lines move up into its place.
   const int shift = hideFileLocation ? 40 : 0;
   int y = 36;
-  LCurrentFile = Control("BUTTON", " " + texts_.Text(3) + " ", BS_GROUPBOX, left, y, width,
-                         130 - shift);
-  LDownloadingFileFrom = Control("STATIC", texts_.Text(5), SS_LEFT, left + 10, y + 18, width - 20,
-                                 16);
+  LCurrentFile =
+      Control("BUTTON", " " + texts_.Text(3) + " ", BS_GROUPBOX, left, y, width, 130 - shift);
+  LDownloadingFileFrom =
+      Control("STATIC", texts_.Text(5), SS_LEFT, left + 10, y + 18, width - 20, 16);
   FileURL = Control("EDIT", "", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, left + 10, y + 35,
                     width - 20, 20);
   if (hideFileLocation) {
@@ -266,7 +265,8 @@ void TzUpdaterWizardForm::Create(bool hideFileLocation, int picture, bool stayOn
   }
   int lines = y + 60 - shift;
   LFileSize = Control("STATIC", "", SS_LEFT | SS_NOPREFIX, left + 10, lines, width - 20, 16);
-  LTransferRate = Control("STATIC", "", SS_LEFT | SS_NOPREFIX, left + 10, lines + 16, width - 20, 16);
+  LTransferRate =
+      Control("STATIC", "", SS_LEFT | SS_NOPREFIX, left + 10, lines + 16, width - 20, 16);
   LEstimatedTime = Control("STATIC", texts_.Text(22), SS_LEFT | SS_NOPREFIX, left + 10, lines + 32,
                            width - 20, 16);
   ProgressCurrentFile = Control(PROGRESS_CLASSA, "", 0, left + 10, lines + 52, width - 20, 14);

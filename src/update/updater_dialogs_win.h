@@ -64,7 +64,8 @@ class UpdaterForm {
 // The question: "A newer version ... was released." with Yes and Later.
 class TzUpdaterQuestionForm : public UpdaterForm {
  public:
-  TzUpdaterQuestionForm(HINSTANCE instance, const UpdaterTexts& texts) : UpdaterForm(instance, texts) {}
+  TzUpdaterQuestionForm(HINSTANCE instance, const UpdaterTexts& texts)
+      : UpdaterForm(instance, texts) {}
   // Creates the window (hidden) with `question` word-wrapped; its height follows the label.
   void Create(const std::string& question);
   // Shows it modal and topmost; true when answered Yes.
@@ -79,7 +80,8 @@ class TzUpdaterQuestionForm : public UpdaterForm {
 // The password window: user name and password for a protected file.
 class TzUpdaterPasswordForm : public UpdaterForm {
  public:
-  TzUpdaterPasswordForm(HINSTANCE instance, const UpdaterTexts& texts) : UpdaterForm(instance, texts) {}
+  TzUpdaterPasswordForm(HINSTANCE instance, const UpdaterTexts& texts)
+      : UpdaterForm(instance, texts) {}
   void Create(const std::string& fileName, const std::string& username);
   // Shows it modal; true for OK, with the fields in `username` and `password`.
   bool ShowModal(HWND owner, std::string& username, std::string& password);
@@ -95,7 +97,8 @@ class TzUpdaterPasswordForm : public UpdaterForm {
 // and the end state with the note and the OK button.
 class TzUpdaterWizardForm : public UpdaterForm {
  public:
-  TzUpdaterWizardForm(HINSTANCE instance, const UpdaterTexts& texts) : UpdaterForm(instance, texts) {}
+  TzUpdaterWizardForm(HINSTANCE instance, const UpdaterTexts& texts)
+      : UpdaterForm(instance, texts) {}
   // Creates and shows the wizard with the download captions; `picture` is a 118 x 218 bitmap
   // resource (0: none).
   void Create(bool hideFileLocation, int picture, bool stayOnTop);

@@ -34,8 +34,8 @@ std::string ShellFolder(const char* name) {
   if (!key) return {};
   char buffer[1024] = {};
   DWORD size = sizeof buffer - 1, type = 0;
-  if (::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                         &size) != ERROR_SUCCESS)
+  if (::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+      ERROR_SUCCESS)
     return {};
   if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
   return std::string(buffer);
@@ -98,14 +98,16 @@ TzUpdater::TzUpdater(HINSTANCE instance)
     if (infoMode_) return;
     fileTime_ = info.LastModified;
     if (wizard_)
-      ::SetWindowTextA(wizard_->LFileSize,
-                       FileSizeText(Text(6), static_cast<double>(info.ContentLength) / 1024).c_str());
+      ::SetWindowTextA(
+          wizard_->LFileSize,
+          FileSizeText(Text(6), static_cast<double>(info.ContentLength) / 1024).c_str());
     if (MiscFilesUpgrade == TzMiscFilesUpdateBehavior::mfuOnlyIfSizeDifferent &&
         info.ContentLength != 0 && fileList_.size() >= 2 &&
         !text::EqualsNoCase(FileNameOf(currentDestination_), FileNameOf(ProgramPath)) &&
         files::FileExists(currentDestination_))
       continueDownload = SizeOf(currentDestination_) != info.ContentLength;
-    if (OnFileStart) OnFileStart(*this, currentUrl_, info.ContentLength, fileTime_, continueDownload);
+    if (OnFileStart)
+      OnFileStart(*this, currentUrl_, info.ContentLength, fileTime_, continueDownload);
   };
   OnDownloadProgress = [this](TzHttpTransfer&, const std::string&, TzStream*, float rate,
                               std::uint8_t percents, std::int32_t estimated, std::int32_t elapsed,
@@ -114,8 +116,8 @@ TzUpdater::TzUpdater(HINSTANCE instance)
     int count = static_cast<int>(fileList_.size());
     int totalPercents = TotalPercentsDone(static_cast<int>(index_), count, percents);
     if (OnProgress)
-      OnProgress(*this, currentUrl_, total, bytesSoFar, elapsed, estimated, percents,
-                 totalPercents, rate);
+      OnProgress(*this, currentUrl_, total, bytesSoFar, elapsed, estimated, percents, totalPercents,
+                 rate);
     if (wizard_) {
       ::SendMessageA(wizard_->ProgressCurrentFile, PBM_SETPOS, percents, 0);
       ::SendMessageA(wizard_->ProgressAllFiles, PBM_SETPOS, totalPercents, 0);
@@ -176,9 +178,9 @@ TzUpdater::TzUpdater(HINSTANCE instance)
     TzUpdaterPasswordForm form(instance_, *texts_);
     form.Create(UrlFileName(URL), HTTPUsername);
     std::string user = HTTPUsername, password;
-    bool ok = CurrentSeams().ModalDialog(
-        MainWindow, "password: " + UrlFileName(URL),
-        [&] { return form.ShowModal(wizard_ ? wizard_->Handle() : MainWindow, user, password); });
+    bool ok = CurrentSeams().ModalDialog(MainWindow, "password: " + UrlFileName(URL), [&] {
+      return form.ShowModal(wizard_ ? wizard_->Handle() : MainWindow, user, password);
+    });
     if (ok) {
       HTTPUsername = user;
       HTTPPassword = password;
@@ -313,9 +315,8 @@ void TzUpdater::InfoDone(TzStream* stream) {
                  TzUpdaterQuestionForm question(instance_, *texts_);
                  std::string text = FillTexts(Text(23), ApplicationTitle, upgradeMsg_);
                  question.Create(text);
-                 return CurrentSeams().ModalDialog(MainWindow, "question: " + text, [&] {
-                   return question.ShowModal(MainWindow);
-                 });
+                 return CurrentSeams().ModalDialog(MainWindow, "question: " + text,
+                                                   [&] { return question.ShowModal(MainWindow); });
                }()) {
       if (OnLaterUpgrade) OnLaterUpgrade(*this);
     } else if (upgradeMethod_ == umRedirectToURL) {
@@ -336,8 +337,8 @@ PlaceholderFolders TzUpdater::Folders() const {
   ::GetSystemDirectoryA(system, MAX_PATH);
   std::string temp = TempFolder();
   return MakePlaceholderFolders(ProgramFolder(), ShellFolder("Desktop"), ShellFolder("Personal"),
-                                ShellFolder("My Pictures"), ShellFolder("AppData"), windows,
-                                system, temp, !temp.empty() && files::DirectoryExists(temp));
+                                ShellFolder("My Pictures"), ShellFolder("AppData"), windows, system,
+                                temp, !temp.empty() && files::DirectoryExists(temp));
 }
 
 void TzUpdater::StartDownload() {
@@ -373,10 +374,9 @@ void TzUpdater::DownloadEntry() {
   currentUrl_ = entry.Url;
   if (wizard_) {
     ::SetWindowTextA(wizard_->FileURL, entry.Url.c_str());
-    ::SetWindowTextA(wizard_->AllDownloading,
-                     DownloadingText(Text(9), static_cast<int>(index_) + 1,
-                                     static_cast<int>(fileList_.size()))
-                         .c_str());
+    ::SetWindowTextA(wizard_->AllDownloading, DownloadingText(Text(9), static_cast<int>(index_) + 1,
+                                                              static_cast<int>(fileList_.size()))
+                                                  .c_str());
   }
   currentDestination_ = ResolveDestination(entry, folders_);
   if (entry.HasDestination) {
@@ -428,8 +428,8 @@ void TzUpdater::Install() {
     if (!d.empty()) queue.push_back(d);
   if (!queue.empty()) files::WriteAll(temp + kQueueFileName, QueueText(queue));
 
-  helperCommand_ = HelperCommandLine(helper, ProgramPath, RestartParams.empty() ? " " : RestartParams,
-                                     upgradeMethod_);
+  helperCommand_ = HelperCommandLine(helper, ProgramPath,
+                                     RestartParams.empty() ? " " : RestartParams, upgradeMethod_);
   StartProgram(helperCommand_);
   restarting_ = true;
   if (OnDoOwnCloseAppMethod) {
@@ -481,7 +481,8 @@ void TzUpdater::DeleteTemporaryFiles() {
   std::vector<std::string> found;
   if (find) {
     do {
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found.push_back(folder + data.cFileName);
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        found.push_back(folder + data.cFileName);
     } while (::FindNextFileA(find.Get(), &data));
   }
   for (const std::string& path : written_) found.push_back(path);

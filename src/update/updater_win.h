@@ -96,8 +96,7 @@ class TzUpdater : public TzHttpTransfer {
   std::function<void(TzUpdater&, const std::string& URL, const std::string& Hostname)>
       OnHostUnreachable;
   TzUpdaterNotify OnNoInfoFile;
-  std::function<void(TzUpdater&, const std::string& FileURL, int ErrorCode,
-                     bool& ContinueUpgrade)>
+  std::function<void(TzUpdater&, const std::string& FileURL, int ErrorCode, bool& ContinueUpgrade)>
       OnLostFile;
   TzHttpPasswordRequestEvent OnPasswordRequest;
 

@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (static_cast<unsigned char>(c) < 32) std::abort();
   }
   if (InfoMessage(input).size() > input.size()) std::abort();
-  PlaceholderFolders folders = MakePlaceholderFolders(
-      "C:\\P\\", "C:\\D", "C:\\M", "C:\\I", "C:\\A", "C:\\W", "C:\\W\\S", "C:\\T\\", true);
+  PlaceholderFolders folders = MakePlaceholderFolders("C:\\P\\", "C:\\D", "C:\\M", "C:\\I", "C:\\A",
+                                                      "C:\\W", "C:\\W\\S", "C:\\T\\", true);
   std::size_t total = 0;
   for (const std::string& entry : InfoFileList(input)) {
     if (entry.empty()) std::abort();

@@ -53,8 +53,8 @@ TEST_F(NewsWindowTest, OnlyExactlyZeroOpensTheWindow) {
   struct Case {
     const char* value;  // nullptr: no value
     bool opens;
-  } cases[] = {{nullptr, false}, {"1", false}, {"00", false}, {" 0", false}, {"", false},
-               {"0", true}};
+  } cases[] = {{nullptr, false}, {"1", false}, {"00", false},
+               {" 0", false},    {"", false},  {"0", true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value ? c.value : "(absent)");
     if (c.value)

@@ -45,7 +45,8 @@ TEST_F(UpdatePageTest, TheProxyIsTakenFromThePageAsItIsNow) {
   EXPECT_EQ(updater->Proxy.ProxyPassword, "secret");
   EXPECT_EQ(updater->Proxy.ProxyBypass, "127.0.0.1;");
   ASSERT_TRUE(PumpUntil([&] { return !Shown().empty(); }, 60000));
-  EXPECT_EQ(Shown(), std::vector<std::string>{"box 0: Zarvent Half-Life 2 benchmark | No internet connection."});
+  EXPECT_EQ(Shown(), std::vector<std::string>{
+                         "box 0: Zarvent Half-Life 2 benchmark | No internet connection."});
 
   // Unticked: direct access, the other fields keep what they held.
   window->SetChecked(Control::UseProxyBox, false);

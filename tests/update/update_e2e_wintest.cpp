@@ -134,9 +134,7 @@ class UpdateEndToEnd : public ::testing::Test {
 
   // The program with the proxy of its update page pointing at the maker's proxy.
   void StartProgram(const std::string& answers, const std::string& proxyPort = "") {
-    machine->CreateSettingsKey({{"UseProxy", "1"},
-                                {"ProxyServer", "127.0.0.1"},
-                                {"News", "1"}});
+    machine->CreateSettingsKey({{"UseProxy", "1"}, {"ProxyServer", "127.0.0.1"}, {"News", "1"}});
     machine->SetSetting("ProxyPort", proxyPort.empty() ? std::to_string(maker.Proxy) : proxyPort);
     machine->CreateSteamKey();
     WriteFile(machine->AccountFolder + "half-life 2\\hl2.exe", "game");
@@ -223,7 +221,8 @@ TEST_F(UpdateEndToEnd, ThreeFilesInstalledByTheHelperAndTheProgramRestarts) {
   EXPECT_EQ(files::ReadAll(outside + "outside.cfg").value_or(""), "new cfg");
   for (const std::string& path :
        {folder + "readme.txt", folder + "Demos\\added\\new.dem", outside + "outside.cfg"})
-    EXPECT_EQ(::GetFileAttributesA(path.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE)) << path;
+    EXPECT_EQ(::GetFileAttributesA(path.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE))
+        << path;
   EXPECT_TRUE(UpdtmpFiles(folder).empty());
   EXPECT_TRUE(UpdtmpFiles(folder + "Demos\\added\\").empty());
   EXPECT_TRUE(UpdtmpFiles(outside).empty());
@@ -239,8 +238,8 @@ TEST_F(UpdateEndToEnd, CancelDuringADownload) {
   Serve("first.dat", "first");
   Serve("big.dat", std::string(600000, 'b'));
   files::WriteAll(maker.Root + "files\\big.dat.slow", "8192 100");
-  ServeInfo(std::string("#version=2.4.0.0\r\n#url=") + kMakerFiles + "first.dat\r\n#url2=" +
-            kMakerFiles + "big.dat");
+  ServeInfo(std::string("#version=2.4.0.0\r\n#url=") + kMakerFiles +
+            "first.dat\r\n#url2=" + kMakerFiles + "big.dat");
   StartProgram("yes,yes");
   WriteFile(machine->InstallFolder + "stale.bin.updtmp", "left by an earlier update");
   PressUpdate();

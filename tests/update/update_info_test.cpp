@@ -80,7 +80,8 @@ TEST(UpdateInfo, FileListNumbering) {
 
 TEST(UpdateInfo, ThousandsOfNumberedKeys) {
   std::string text;
-  for (int i = 1; i <= 20000; ++i) text += "#url" + std::to_string(i) + "=f" + std::to_string(i) + "\r\n";
+  for (int i = 1; i <= 20000; ++i)
+    text += "#url" + std::to_string(i) + "=f" + std::to_string(i) + "\r\n";
   auto files = InfoFileList(text);
   ASSERT_EQ(files.size(), 20000u);
   EXPECT_EQ(files.back(), "f20000");
@@ -103,7 +104,7 @@ TEST(UpdateInfo, VersionsByNumber) {
       // A part that is no number: the whole texts, byte by byte.
       {"2.3b", "2.3.0.0", 1},
       {"2.3 ", "2.3.0.0", -1},
-      {"", "2.3.0.0", -1},  // no "#version" key
+      {"", "2.3.0.0", -1},      // no "#version" key
       {"2..3", "2.3.0.0", -1},  // "." sorts before "3"
       {"-1.0", "2.3.0.0", -1},
       {"99999999999.0", "2.3.0.0", 1},
@@ -218,9 +219,9 @@ TEST(UpdateInfo, TotalPercents) {
   struct Case {
     int index, count, percents, total;
   } cases[] = {
-      {0, 3, 0, 0},   {0, 3, 100, 33}, {1, 3, 0, 33},  {1, 3, 50, 49}, {2, 3, 100, 100},
-      {1, 8, 0, 12},  // 12.5 rounds to even
-      {3, 8, 0, 38},  // 37.5 rounds to even
+      {0, 3, 0, 0},   {0, 3, 100, 33},  {1, 3, 0, 33},
+      {1, 3, 50, 49}, {2, 3, 100, 100}, {1, 8, 0, 12},  // 12.5 rounds to even
+      {3, 8, 0, 38},                                    // 37.5 rounds to even
       {0, 1, 77, 77}, {0, 0, 50, 0},
   };
   for (const Case& c : cases)

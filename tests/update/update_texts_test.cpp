@@ -52,12 +52,18 @@ TEST(UpdateTexts, LanguageChoice) {
     std::uint16_t langId;
     L language;
   } cases[] = {
-      {0x0409, L::wlEnglish},           {0x0809, L::wlEnglish},
-      {0x0416, L::wlPortugueseBrazilian}, {0x0816, L::wlPortuguese},
-      {0x0804, L::wlChineseSimplified}, {0x0404, L::wlChineseTraditional},
-      {0x0C04, L::wlChineseTraditional}, {0x0407, L::wlGerman},
-      {0x0419, L::wlRussian},           {0x041B, L::wlSlovak},
-      {0x0414, L::wlNorwegian},         {0x043E, L::wlMalay},
+      {0x0409, L::wlEnglish},
+      {0x0809, L::wlEnglish},
+      {0x0416, L::wlPortugueseBrazilian},
+      {0x0816, L::wlPortuguese},
+      {0x0804, L::wlChineseSimplified},
+      {0x0404, L::wlChineseTraditional},
+      {0x0C04, L::wlChineseTraditional},
+      {0x0407, L::wlGerman},
+      {0x0419, L::wlRussian},
+      {0x041B, L::wlSlovak},
+      {0x0414, L::wlNorwegian},
+      {0x043E, L::wlMalay},
       {0x0411, L::wlEnglish},  // Japanese has no set
       {0x0000, L::wlEnglish},
   };

@@ -39,7 +39,9 @@ std::string Hex(const std::string& bytes) {
 }
 
 // The URL at which the test server answers with exactly `body`.
-std::string Served(const std::string& body) { return TestServers().HttpUrl("/content/" + Hex(body)); }
+std::string Served(const std::string& body) {
+  return TestServers().HttpUrl("/content/" + Hex(body));
+}
 
 std::string Pattern(std::size_t size, int seed = 0) {
   std::string block;
@@ -118,7 +120,10 @@ class UpdaterTest : public ::testing::Test {
   // the wizard shows its end state (by default: OK).
   void Run(const std::string& info, std::function<void(TzUpdaterWizardForm&)> endState = {}) {
     updater->InfoFileURL = Served(info);
-    if (!endState) endState = [](TzUpdaterWizardForm& w) { ::PostMessageA(w.Handle(), WM_COMMAND, MAKEWPARAM(101, BN_CLICKED), 0); };
+    if (!endState)
+      endState = [](TzUpdaterWizardForm& w) {
+        ::PostMessageA(w.Handle(), WM_COMMAND, MAKEWPARAM(101, BN_CLICKED), 0);
+      };
     onEnd = endState;
     g_running = this;
     UINT_PTR timer = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
@@ -171,8 +176,8 @@ TEST_F(UpdaterTest, CheckOnlyTellsWhetherANewerVersionExists) {
   struct Case {
     const char* version;
     bool available;
-  } cases[] = {{"2.3.0.0", false}, {"2.3.0.1", true}, {"2.3", false}, {"3.0", true},
-               {"2.2.9.9", false}};
+  } cases[] = {
+      {"2.3.0.0", false}, {"2.3.0.1", true}, {"2.3", false}, {"3.0", true}, {"2.2.9.9", false}};
   for (const Case& c : cases) {
     int begun = 0;
     updater->OnBeginUpgrade = [&](TzUpdater&, const std::string& msg, int method,
@@ -205,9 +210,10 @@ TEST_F(UpdaterTest, NoServerIsAnUnreachableHost) {
   updater->ShowMessages |= mHostUnreachable;
   EXPECT_FALSE(updater->CheckUpdate(true));
   EXPECT_EQ(events, std::vector<std::string>{"HostUnreachable 127.0.0.1"});
-  EXPECT_TRUE(Logged(text::Format("box %X: ", MB_OK | MB_ICONERROR) +
-                     "Application update wizard | Host http://127.0.0.1 unreachable.\n\nPlease "
-                     "check your Internet connection and\ntry to upgrade this software again later."))
+  EXPECT_TRUE(
+      Logged(text::Format("box %X: ", MB_OK | MB_ICONERROR) +
+             "Application update wizard | Host http://127.0.0.1 unreachable.\n\nPlease "
+             "check your Internet connection and\ntry to upgrade this software again later."))
       << Events();
 }
 
@@ -227,14 +233,18 @@ TEST_F(UpdaterTest, ThreeFilesDownloadedAndHandedToTheHelper) {
   std::string sub = program->Path() + "Demos\\new\\";
   std::string info =
       "#version=2.4.0.0\r\n#message={New demos.}\r\n"
-      "#url=" + TestServers().HttpUrl("/file;size:5000;seed:1/quorvel.exe") + "\r\n"
-      "#url0=" + TestServers().HttpUrl("/file;size:3000;seed:2/b.dem") + "=%current%Demos\\new\\b.dem\r\n"
-      "#url3=" + TestServers().HttpUrl("/file;size:700;seed:3/c.txt") + "=" + outside->Path() + "c.txt";
+      "#url=" +
+      TestServers().HttpUrl("/file;size:5000;seed:1/quorvel.exe") +
+      "\r\n"
+      "#url0=" +
+      TestServers().HttpUrl("/file;size:3000;seed:2/b.dem") +
+      "=%current%Demos\\new\\b.dem\r\n"
+      "#url3=" +
+      TestServers().HttpUrl("/file;size:700;seed:3/c.txt") + "=" + outside->Path() + "c.txt";
   std::vector<int> totals;
   updater->OnProgress = [&](TzUpdater&, const std::string&, std::int64_t, std::int64_t,
-                            std::int32_t, std::int32_t, int, int total, float) {
-    totals.push_back(total);
-  };
+                            std::int32_t, std::int32_t, int, int total,
+                            float) { totals.push_back(total); };
   Run(info, [](TzUpdaterWizardForm& w) {
     quorvel::testing::SaveWindowShot(w.Handle(), "update_wizard_end_state");
     EXPECT_TRUE(::IsWindowEnabled(w.FinishBtn));
@@ -249,7 +259,8 @@ TEST_F(UpdaterTest, ThreeFilesDownloadedAndHandedToTheHelper) {
   EXPECT_TRUE(::GetFileAttributesA((sub + "b.dem.updtmp").c_str()) & FILE_ATTRIBUTE_HIDDEN);
   ASSERT_EQ(started.size(), 1u) << Events();
   std::string temp = TzUpdater::TempFolder();
-  EXPECT_EQ(started[0], "\"" + temp + "ZrvUpdHelper.exe\" " + updater->ProgramPath + " +/afterupdate0");
+  EXPECT_EQ(started[0],
+            "\"" + temp + "ZrvUpdHelper.exe\" " + updater->ProgramPath + " +/afterupdate0");
   EXPECT_EQ(closed, 1);
   EXPECT_TRUE(updater->Restarting());
   // The helper written from the program's resource, the queue with the two destinations.
@@ -331,7 +342,8 @@ TEST_F(UpdaterTest, MissingFileSkippedOrAborted) {
         "\r\n#url2=" + TestServers().HttpUrl("/file;size:100/kept.dat"));
     EXPECT_TRUE(Logged(text::Format("box %X: ", MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) +
                        "Error #404 | File gone.dll not found or inaccessible.\n\nTry to skip this "
-                       "file and continue upgrade?" + (c.skip ? " -> yes" : " -> no")))
+                       "file and continue upgrade?" +
+                       (c.skip ? " -> yes" : " -> no")))
         << Events();
     if (c.skip) {
       EXPECT_EQ(started.size(), 1u) << Events();
