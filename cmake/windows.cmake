@@ -102,7 +102,7 @@ foreach(dir ${test_dirs})
   if(wintest_src)
     get_filename_component(name ${dir} NAME)
     # The window tests carry the program's resources (pictures, manifest, version).
-    if(name STREQUAL "ui")
+    if(name STREQUAL "ui" OR name STREQUAL "update")
       add_executable(win_${name}_tests ${wintest_src} ${program_rc})
       add_dependencies(win_${name}_tests quorvel_pictures)
     else()
@@ -114,8 +114,10 @@ foreach(dir ${test_dirs})
     add_dependencies(win_${name}_tests quorvel quorvel_testhost ${standin_targets} ${test_tool_targets})
     if(name STREQUAL "update")
       # The update tests talk to servers of the test run's own (HTTP, HTTPS, tinyproxy).
+      # The maker's servers and their proxy join them for the end-to-end update tests.
       add_test(NAME win_${name}_tests COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-update-servers.sh
-        ${CMAKE_BINARY_DIR}/servers/${name} ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
+        ${CMAKE_BINARY_DIR}/servers/${name} ${CMAKE_SOURCE_DIR}/scripts/with-maker-server.sh
+        ${CMAKE_BINARY_DIR}/servers/${name}-maker ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
         $<TARGET_FILE:win_${name}_tests>)
     else()
       add_test(NAME win_${name}_tests COMMAND win_${name}_tests)

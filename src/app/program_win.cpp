@@ -2,7 +2,10 @@
 
 #include <ole2.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/single_instance_win.h"
 #include "app/startup_win.h"
@@ -10,9 +13,12 @@
 #include "platform/files_win.h"
 #include "settings/game_backup_win.h"
 #include "ui/main_window_win.h"
+#include "ui/news_window_win.h"
 #include "ui/picker_window_win.h"
 #include "ui/series_controller_win.h"
 #include "ui/startup_window_win.h"
+#include "ui/updater_wiring_win.h"
+#include "update/updater_win.h"
 
 namespace quorvel {
 
@@ -27,6 +33,9 @@ int RunProgram(HINSTANCE instance) {
 
   MainWindow main(instance);
   TForm3 picker(instance, main);
+  TForm5 news(instance, files::ProgramFolder());
+  // Created with the main window: it removes a helper left by an earlier update.
+  update::TzUpdater updater(instance);
   AutoexecRestorePending autoexec;
   std::unique_ptr<SeriesController> series;
   try {
@@ -37,6 +46,10 @@ int RunProgram(HINSTANCE instance) {
     RunStartup(main, options);
     picker.Create();
     main.AttachPicker(&picker);
+    news.Create();
+    main.Activated = [&] { news.FormActivate(); };
+    ConfigureUpdater(updater, main);
+    WireUpdater(main, updater);
     // The series needs the game paths that start-up has just derived.
     series = std::make_unique<SeriesController>(main, autoexec);
     main.RestoreScriptAtClose = [&] {
@@ -50,6 +63,8 @@ int RunProgram(HINSTANCE instance) {
   // Start-up has shown the window already, unless it ended before.
   if (main.Handle() && !::IsWindowVisible(main.Handle())) main.Show();
   starting.Close();
+  std::vector<std::string> arguments(__argv + (__argc > 0 ? 1 : 0), __argv + __argc);
+  updater.MainWindowLoaded(arguments);
 
   MSG msg = {};
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -30,6 +30,15 @@ bool Seams::Confirm(HWND owner, const std::string& text) {
                        MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+int Seams::Box(HWND owner, const std::string& text, const std::string& caption,
+                      UINT flags) {
+  return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+bool Seams::ModalDialog(HWND, const std::string&, const std::function<bool()>& run) {
+  return run();
+}
+
 void Seams::ErrorReport(HWND owner, const std::string& message, const std::string& details) {
   std::string body = message + "\r\n\r\nDetails:\r\n" + details;
   ::MessageBoxA(owner, body.c_str(), "Zarvent Half-Life 2 benchmark - error",

@@ -3,6 +3,7 @@
 // the shell's "open", the length of the run sequencer's waits and where the program dies. The
 // shipped program uses `Seams` itself, which calls Windows; the test host installs a scripted
 // subclass. All functions are called on the user-interface thread.
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,12 @@ class Seams {
   virtual void Message(HWND owner, const std::string& text);
   // A question with Yes and No; true for Yes.
   virtual bool Confirm(HWND owner, const std::string& text);
+  // A message box with its own caption and MB_* flags; the button pressed (IDOK, IDYES, IDNO).
+  virtual int Box(HWND owner, const std::string& text, const std::string& caption,
+                         UINT flags);
+  // A modal window of the program: `run` shows it and returns its answer (true: Yes or OK).
+  // `what` names the window and its text, for tests that answer in its place.
+  virtual bool ModalDialog(HWND owner, const std::string& what, const std::function<bool()>& run);
   // The error reporter's dialog: the error's message and its details.
   virtual void ErrorReport(HWND owner, const std::string& message, const std::string& details);
   // The file-open dialog; nullopt when the user cancels. `filter` is a double-NUL list.

@@ -510,6 +510,7 @@ void MainWindow::BuildPage4(HWND page) {
 void MainWindow::BuildPage5(HWND page) {
   ToolButton3 = OwnerButton(page, "Update benchmark", 10, 8, 160, 26,
                             {Look::Tool, nullptr, nullptr, IMG_UPDATE});
+  ::SetWindowLongPtrA(ToolButton3, GWLP_ID, IDC_UPDATEBUTTON);
   OnCommand(ToolButton3, BN_CLICKED, "ToolButton3Click", [this] {
     if (UpdateBenchmark) UpdateBenchmark();
   });

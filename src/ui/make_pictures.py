@@ -354,6 +354,25 @@ def picker_background():
     return c
 
 
+def wizard_picture():
+    """Image1 of the update wizard, 118 x 218: the game's mark over a download arrow."""
+    c = Canvas(118, 218)
+    c.vgradient(0, 0, 118, 218, (34, 34, 38), (8, 8, 10))
+    c.rect(0, 0, 118, 3, ORANGE)
+    lambda_mark(c, 59, 58, 34, ORANGE)
+    # the arrow: a shaft and a head, pointing at a tray
+    c.rect(54, 108, 10, 40, CREAM)
+    for i in range(18):
+        c.rect(59 - 18 + i, 148 + i, 2 * (18 - i), 1, CREAM)
+    c.rect(30, 172, 58, 3, SILVER)
+    c.rect(30, 162, 3, 13, SILVER)
+    c.rect(85, 162, 3, 13, SILVER)
+    c.text(59 - text_width("UPDATE") // 2, 190, "UPDATE", ORANGE, shadow=(0, 0, 0))
+    c.text(59 - text_width("ZARVENT") // 2, 202, "ZARVENT", SILVER)
+    c.frame(0, 0, 118, 218, (70, 70, 76))
+    return c
+
+
 PICTURES = {
     "background.bmp": background,
     "about_logo.bmp": about_logo,
@@ -369,6 +388,7 @@ PICTURES = {
     "sponsor_banner.bmp": lambda: sponsor(300, 80, False),
     "sponsor_small.bmp": lambda: sponsor(128, 44, False),
     "picker_background.bmp": picker_background,
+    "wizard_picture.bmp": wizard_picture,
 }
 
 

@@ -16,6 +16,7 @@
 #define IDB_SPONSOR_BANNER 111
 #define IDB_SPONSOR_SMALL 112
 #define IDB_PICKER_BACKGROUND 113
+#define IDB_WIZARD_PICTURE 114  // the update wizard's 118 x 218 picture
 
 // Images of the tool image list (IDB_TOOL_IMAGES), 16 x 16 each.
 #define IMG_FOLDER 0
@@ -31,4 +32,5 @@
 // and read the status line of the running program.
 #define IDC_BENCHBUTTON 4001
 #define IDC_STATUSINFO 4002
+#define IDC_UPDATEBUTTON 4003  // ToolButton3, "Update benchmark"
 #define QUORVEL_MAIN_WINDOW_CLASS "QuorvelMainWindow"

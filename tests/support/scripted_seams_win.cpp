@@ -80,6 +80,37 @@ bool ScriptedSeams::Confirm(HWND, const std::string& text) {
   return yes;
 }
 
+int ScriptedSeams::Box(HWND, const std::string& text, const std::string& caption,
+                              UINT flags) {
+  std::string entry = text::Format("box %X: ", flags) + caption + " | " + text;
+  if ((flags & 0xF) == MB_YESNO) {
+    bool yes = false;
+    if (!answers.empty()) {
+      yes = answers.front();
+      answers.pop_front();
+    }
+    Record(entry + (yes ? " -> yes" : " -> no"));
+    return yes ? IDYES : IDNO;
+  }
+  Record(entry);
+  return IDOK;
+}
+
+bool ScriptedSeams::ModalDialog(HWND, const std::string& what, const std::function<bool()>& run) {
+  if (showDialogs) {
+    bool answer = run();
+    Record("dialog: " + what + (answer ? " -> yes" : " -> no"));
+    return answer;
+  }
+  bool yes = false;
+  if (!answers.empty()) {
+    yes = answers.front();
+    answers.pop_front();
+  }
+  Record("dialog: " + what + (yes ? " -> yes" : " -> no"));
+  return yes;
+}
+
 void ScriptedSeams::ErrorReport(HWND, const std::string& message, const std::string& details) {
   Record("error: " + message + " | " + details);
 }

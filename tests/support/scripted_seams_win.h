@@ -30,6 +30,13 @@ class ScriptedSeams : public Seams {
   void Message(HWND owner, const std::string& text) override;
   bool Confirm(HWND owner, const std::string& text) override;
   void ErrorReport(HWND owner, const std::string& message, const std::string& details) override;
+  // Logged as "box <flags in hex>: <caption> | <text>", with " -> yes" / " -> no" for a
+  // question (answered from `answers`).
+  int Box(HWND owner, const std::string& text, const std::string& caption,
+                 UINT flags) override;
+  // Logged as "dialog: <what> -> yes" / " -> no", answered from `answers`; with
+  // `showDialogs` the window is run for real.
+  bool ModalDialog(HWND owner, const std::string& what, const std::function<bool()>& run) override;
   std::optional<std::string> ChooseFile(HWND owner, const std::string& title,
                                         const std::string& filter) override;
   std::optional<std::string> ChooseFolder(HWND owner, const std::string& title) override;
@@ -50,6 +57,7 @@ class ScriptedSeams : public Seams {
   bool useModes = false;
   std::vector<std::pair<DWORD, DWORD>> modes;
   bool shellForReal = false;
+  bool showDialogs = false;
   std::string logPath;
   std::string killAt;
   unsigned divisor_ = 1;

@@ -23,6 +23,10 @@ Paths (query parameters in brackets):
   /echo                     the request line and headers as the body
   /garbage                  answers bytes that are no HTTP, then closes
   /silent                   closes without answering
+  /content/<hex>            the bytes written in hexadecimal (an update information file)
+Parameters may also follow the path as ";name:value" parts, and a "/file-name" after them is
+ignored (an update information file cuts its URLs at the first "=", and names the downloaded
+file after the URL's last part): /file;size:5000;seed:2/quorvel.dat
 """
 import argparse
 import http.server
@@ -70,7 +74,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def query(self):
         url = urllib.parse.urlsplit(self.path)
         values = {k: v[-1] for k, v in urllib.parse.parse_qs(url.query).items()}
-        return url.path, values
+        path, *parts = url.path.split(";")
+        for part in parts:
+            name, _, value = part.partition(":")
+            values[name] = value.split("/")[0]
+        return path, values
 
     def head(self, status, length=None, ctype="application/octet-stream", extra=()):
         self.send_response(status)
@@ -159,6 +167,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 n = min(left, len(BLOCK))
                 self.wfile.write(view[:n])
                 left -= n
+        elif path.startswith("/content/"):
+            try:
+                body = bytes.fromhex(path[len("/content/"):])
+            except ValueError:
+                body = None
+            if body is None:
+                self.head(400, 0)
+            else:
+                self.head(200, len(body), "text/plain")
+                self.wfile.write(body)
         elif path == "/echo":
             body = (self.requestline + "\r\n" + str(self.headers)).encode("latin-1")
             self.head(200, len(body), "text/plain")
