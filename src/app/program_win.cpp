@@ -48,6 +48,10 @@ int RunProgram(HINSTANCE instance) {
     main.AttachPicker(&picker);
     news.Create();
     main.Activated = [&] { news.FormActivate(); };
+    // Start-up showed the window before the news window existed: its first activation
+    // counts now.
+    if (::GetActiveWindow() == main.Handle())
+      Guarded(main.Handle(), "FormActivate", main.Activated);
     ConfigureUpdater(updater, main);
     WireUpdater(main, updater);
     // The series needs the game paths that start-up has just derived.
