@@ -1,6 +1,7 @@
 #include "platform/files_win.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -51,6 +52,17 @@ std::string ProgramFolder() {
   std::string path = ProgramPath();
   size_t cut = path.find_last_of('\\');
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+std::string UserDataFolder() {
+  char local[MAX_PATH] = {};
+  if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)) ||
+      local[0] == '\0')
+    return std::string();
+  std::string folder = std::string(local);
+  if (folder.back() != '\\') folder += '\\';
+  folder += "Zarvent\\Quorvel\\";
+  return ForceDirectories(folder) ? folder : std::string();
 }
 
 namespace {

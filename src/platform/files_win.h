@@ -18,6 +18,10 @@ bool DeleteQuietly(const std::string& path);
 std::string ProgramFolder();
 // Full path of the running program file.
 std::string ProgramPath();
+// This account's own folder for what the program writes while it runs (backups of the game's
+// settings, the diagnostics output, update downloads): "%LOCALAPPDATA%\Zarvent\Quorvel\",
+// created when missing, ending with "\". Empty when the folder cannot be found or created.
+std::string UserDataFolder();
 
 // SHFileOperationA move of one file (FOF_FILESONLY | FOF_NOCONFIRMATION |
 // FOF_NOCONFIRMMKDIR | FOF_SIMPLEPROGRESS), replacing an existing destination.
