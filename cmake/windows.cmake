@@ -95,6 +95,15 @@ foreach(dir ${tool_dirs})
   endif()
 endforeach()
 
+# A library that tests plant beside the program under a system library's name (URL.DLL): it
+# notes when it is loaded. In a folder of its own, so that nothing else finds it by accident.
+add_library(testdll_planted_url SHARED ${CMAKE_SOURCE_DIR}/tests/planted/url_dll_win.cpp)
+set_target_properties(testdll_planted_url PROPERTIES OUTPUT_NAME URL PREFIX "" SUFFIX ".DLL"
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+target_include_directories(testdll_planted_url PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_link_options(testdll_planted_url PRIVATE ${win_link})
+list(APPEND test_tool_targets testdll_planted_url)
+
 # Windows tests: one executable per test folder, one CTest test (one Wine start) each.
 file(GLOB test_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir ${test_dirs})

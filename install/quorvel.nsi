@@ -8,12 +8,16 @@
 ; live in the 64-bit view of HKLM, and 64-bit Windows (and wine64) run it directly.
 ; What it leaves on the machine:
 ;   $INSTDIR (default "Program Files\Zarvent\Quorvel"): quorvel.exe, Help.pdf,
-;     offlinenews.html, Demos\*.dem, Benchmark\ (the default results folder), Uninstall.exe;
+;     offlinenews.html, Demos\*.dem, Benchmark\ (the default results folder), Uninstall.exe,
+;     with the rights Windows gives "Program Files" (users: read and execute);
 ;   HKLM\SOFTWARE\Zarvent\Quorvel with the first value of every setting; values that are
 ;     already there (an earlier installation) are kept as the user left them;
 ;   the program's entry in the list of installed programs and in the Start menu;
-;   the built-in Users group gets full access to the settings key and may change the files of
-;     $INSTDIR (the program, run by a standard user, writes both; see README "Rights").
+;   the built-in Users group may query and set the values of the settings key (nothing more)
+;     and may create and change files in Benchmark\ (that folder only); see docs/rights.md.
+; What the program writes for one account lives in that account's own folders
+; (%LOCALAPPDATA%\Zarvent\Quorvel\, HKCU\Software\Zarvent\Quorvel), which the uninstaller
+; leaves alone.
 ; /S installs (and uninstalls) without asking anything.
 
 Unicode true
@@ -29,10 +33,15 @@ ManifestSupportedOS all
 !define SETTINGS_KEY "SOFTWARE\Zarvent\Quorvel"
 !define UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\ZarventQuorvel"
 !define START_FOLDER "$SMPROGRAMS\${PRODUCT}"
-; The built-in Users group (S-1-5-32-545): full access to the key (the program opens it with
-; KEY_ALL_ACCESS), change rights on the folder, both inherited below them.
-!define KEY_SDDL "D:(A;CI;KA;;;BU)"
-!define FOLDER_SDDL "D:(A;OICI;0x1301bf;;;BU)"
+!define USER_KEY "Software\Zarvent\Quorvel"
+; The settings key: the built-in Users group (S-1-5-32-545) may read it (KEY_READ, as below
+; HKLM\SOFTWARE) and set values (0x2): query value and set value are all the program asks for;
+; no sub-keys, no deleting, no changing rights or owner. Administrators and SYSTEM keep full
+; control, stated here too, as a parent that passes on nothing would otherwise leave them none.
+!define KEY_SDDL "D:(A;CI;KA;;;BA)(A;CI;KA;;;SY)(A;;0x2001b;;;BU)"
+; On the results folder Benchmark\: add a file to the folder (0x2, with SYNCHRONIZE), and
+; change (modify, 0x1301bf) the files in it, inherited by files only; no sub-folders.
+!define RESULTS_SDDL "D:(A;;0x100002;;;BU)(A;OIIO;0x1301bf;;;BU)"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -74,16 +83,29 @@ VIAddVersionKey "LegalCopyright" "Zarvent"
   ${EndIf}
 !macroend
 
-; Sets the DACL of a named object (SE_FILE_OBJECT 1, SE_REGISTRY_KEY 4) from an SDDL text.
-; The DACL is not protected, so the object keeps what it inherits from its parent (the
-; Administrators', SYSTEM's and the Users' read rights) beside the entry of the text.
+; Sets the DACL of a named object (SE_FILE_OBJECT 1, SE_REGISTRY_KEY 4) from an SDDL text;
+; the explicit entries of an earlier installation are replaced. The DACL is not protected, so
+; the object keeps what it inherits from its parent (the Administrators', SYSTEM's and the
+; Users' read rights) beside the entries of the text. $0 is 0 on success, else an error code.
 !macro GrantRights OBJECT TYPE SDDL
   System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${SDDL}", i 1, *p .r1, p 0) i .r0'
   ${If} $0 <> 0
     System::Call 'advapi32::GetSecurityDescriptorDacl(p r1, *i .r2, *p .r3, *i .r4) i .r0'
     System::Call 'advapi32::SetNamedSecurityInfoW(w "${OBJECT}", i ${TYPE}, i 4, p 0, p 0, p r3, p 0) i .r0'
-    DetailPrint "Rights for the Users group on ${OBJECT}: $0"
     System::Call 'kernel32::LocalFree(p r1)'
+  ${Else}
+    StrCpy $0 1
+  ${EndIf}
+  DetailPrint "Rights for the Users group on ${OBJECT}: $0"
+!macroend
+
+; Ends the installation with an error (exit code 4) when a rights step has failed: without
+; its grant a standard user could not use the program as intended.
+!macro RequireRights WHAT
+  ${If} $0 <> 0
+    MessageBox MB_OK|MB_ICONSTOP "The rights for ${WHAT} could not be set (error $0). The installation has not been completed." /SD IDOK
+    SetErrorLevel 4
+    Abort
   ${EndIf}
 !macroend
 
@@ -140,7 +162,19 @@ Section "Program"
   !insertmacro FirstValue "Sound" ""
 
   !insertmacro GrantRights "MACHINE\${SETTINGS_KEY}" 4 "${KEY_SDDL}"
-  !insertmacro GrantRights "$INSTDIR" 1 "${FOLDER_SDDL}"
+  !insertmacro RequireRights "the settings key"
+  ; The program folder and its files keep only what they inherit from Program Files (users:
+  ; read and execute); this drops the change rights an earlier version gave users there.
+  !insertmacro GrantRights "$INSTDIR" 1 "D:"
+  !insertmacro RequireRights "the program folder $INSTDIR"
+  ; The results folder must be a folder of ours before users get to write into it.
+  StrCpy $0 0
+  ${IfNot} ${FileExists} "$INSTDIR\Benchmark\*.*"
+    StrCpy $0 3
+  ${Else}
+    !insertmacro GrantRights "$INSTDIR\Benchmark" 1 "${RESULTS_SDDL}"
+  ${EndIf}
+  !insertmacro RequireRights "the results folder $INSTDIR\Benchmark"
 
   CreateDirectory "${START_FOLDER}"
   CreateShortCut "${START_FOLDER}\${PRODUCT}.lnk" "$INSTDIR\quorvel.exe"
@@ -159,13 +193,17 @@ Section "Program"
 SectionEnd
 
 Function un.onInit
-  ; A series that ended abnormally has left the game changed, and only the program (at its
-  ; next start) can put the user's game settings back from its backup files. Removing the
-  ; program and its key now would lose them for good.
-  ReadRegStr $0 HKLM "${SETTINGS_KEY}" "NoErrorWarning"
-  ReadRegStr $1 HKLM "${SETTINGS_KEY}" "RestorePending"
+  ; A series of this account that ended abnormally has left the game changed, and only the
+  ; program (at its next start in this account) can put the account's game settings back from
+  ; its backup files: removing the program now would lose them for good. The machine's marker
+  ; counts too when no account is recorded with it (an earlier version set it).
+  ReadRegStr $0 HKCU "${USER_KEY}" "NoErrorWarning"
+  ReadRegStr $1 HKCU "${USER_KEY}" "RestorePending"
+  ReadRegStr $2 HKLM "${SETTINGS_KEY}" "NoErrorWarning"
+  ReadRegStr $3 HKLM "${SETTINGS_KEY}" "SeriesUser"
   ${If} $0 == "1"
   ${OrIf} $1 == "1"
+  ${OrIf} $2$3 == "1"
     MessageBox MB_OK|MB_ICONSTOP "The last benchmark series did not end normally, so your game settings have not been put back yet.$\r$\n$\r$\nPlease start the benchmark once (it puts them back at its start) and close it, then uninstall it." /SD IDOK
     SetErrorLevel 3
     Abort
@@ -181,10 +219,10 @@ Section "Uninstall"
   Delete "$INSTDIR\Demos\zrv_lost_coast.dem"
   Delete "$INSTDIR\Demos\zrv_anticitizen.dem"
   RMDir "$INSTDIR\Demos"
-  ; What the program itself keeps in its folder: the backups of the game's settings, the
-  ; diagnostics output, and downloads of an update that was not installed.
-  Delete "$INSTDIR\hl2set.ini"
-  Delete "$INSTDIR\hl2lcset.ini"
+  ; What earlier versions left in the program folder: the diagnostics output and downloads of an
+  ; update that was not installed. Backups of game settings are never deleted, neither there
+  ; (an earlier version's) nor in any account's own folder: they may be all that is left of a
+  ; user's settings.
   Delete "$INSTDIR\dxinfo.txt"
   Delete "$INSTDIR\debuginfo.txt"
   Delete "$INSTDIR\batchview.txt"

@@ -11,6 +11,7 @@
 #include "app/startup_win.h"
 #include "platform/error_reporter_win.h"
 #include "platform/files_win.h"
+#include "platform/libraries_win.h"
 #include "settings/game_backup_win.h"
 #include "ui/main_window_win.h"
 #include "ui/news_window_win.h"
@@ -23,6 +24,9 @@
 namespace quorvel {
 
 int RunProgram(HINSTANCE instance) {
+  // Before anything is loaded at run time: no library from the program's folder or any other
+  // folder a user may write to.
+  libraries::RestrictSearchToSystemFolder();
   // Only one instance per program file: a later start wakes the running one and leaves.
   SingleInstanceGuard guard(files::ProgramPath());
   if (guard.ActivateOther()) return 0;

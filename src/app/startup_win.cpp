@@ -131,6 +131,7 @@ bool RunSteps(MainWindow& window, const StartupOptions& options) {
   // 16.-17. the remaining settings, the user's SID.
   settings.LoadRemaining();
   paths.UserSid = CurrentUserSid();
+  paths.DataFolder = files::UserDataFolder();
 
   // 18.-19. recovery and backup of the game's settings.
   RecoverAndBackUpGameSettings(window);

@@ -42,11 +42,17 @@ inline constexpr const char* kNoErrorWarningValue = "NoErrorWarning";
 inline constexpr const char* kMarkerSet = "1";
 inline constexpr const char* kMarkerClear = "0";
 
-// The settings value that says the backup files hold the user's own game values and a
-// series may have changed the games' keys since: "1" from before a series first touches a
-// game until those values are back in the keys, "0" (or missing) otherwise. While it is
-// "1" no backup overwrites the files.
+// The value of the account's own key (HKEY_CURRENT_USER) that says the account's backup
+// files hold its own game values and a series may have changed the games' keys since: "1"
+// from before a series first touches a game until those values are back in the keys, "0"
+// (or missing) otherwise. While it is "1" no backup overwrites the files.
 inline constexpr const char* kRestorePendingValue = "RestorePending";
+
+// The value of the machine's settings key naming the account (its SID) whose series last
+// changed the game's files, from before it touches them until it has ended cleanly or its
+// account's start has repaired what it left. The game's cfg folders are shared by every
+// account on the PC; their repair and the left-over marker belong to that account alone.
+inline constexpr const char* kSeriesUserValue = "SeriesUser";
 
 // A file in the program folder that the window's close deletes when it finds it.
 inline constexpr const char* kBatchViewFile = "batchview.txt";

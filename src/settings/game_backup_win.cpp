@@ -7,7 +7,6 @@
 #include "platform/registry_win.h"
 #include "platform/seams_win.h"
 #include "settings/game_backup.h"
-#include "sysinfo/process_presence_win.h"
 
 namespace quorvel {
 
@@ -17,8 +16,11 @@ using steam::Game;
 
 constexpr Game kGames[] = {Game::HalfLife2, Game::LostCoast};
 
+// The game's backup file in the account's data folder; "" when the account has none (its
+// local application data cannot be reached), so nothing is ever saved or read elsewhere.
 std::string BackupFilePath(const GamePaths& paths, Game game) {
-  return paths.ProgramFolder + backup::BackupFileName(game);
+  if (paths.DataFolder.empty()) return "";
+  return paths.DataFolder + backup::BackupFileName(game);
 }
 
 // The game's settings key, or none when it cannot be opened. Without a user SID the key
@@ -62,6 +64,7 @@ std::string BackupGame(const GamePaths& paths, Game game) {
   RegKey key = OpenGameKey(paths, game, KEY_QUERY_VALUE);
   if (!key) return "";
   const std::string file = BackupFilePath(paths, game);
+  if (file.empty()) return backup::BackupFileName(game);
   std::vector<std::string> written;
   bool ok = true;
   {
@@ -96,7 +99,7 @@ bool ValueExists(HKEY key, const char* name) {
 
 void RestoreGame(const GamePaths& paths, Game game) {
   const std::string file = BackupFilePath(paths, game);
-  if (!files::FileExists(file)) return;
+  if (file.empty() || !files::FileExists(file)) return;
   if (RegKey key = OpenGameKey(paths, game, KEY_SET_VALUE | KEY_QUERY_VALUE)) {
     for (const backup::SavedValue& value : backup::kSavedValues) {
       std::optional<std::int32_t> number = backup::ParseEntryNumber(ReadEntry(file, value.Name));
@@ -123,11 +126,32 @@ void PutBackLeftoverScript(const std::string& cfgFolder, HWND owner) {
   files::ShellMove(owner, saved, cfgFolder + steam::kAutoexec);
 }
 
+// Whether the folder's "autoexec.cfg" holds exactly a series' own script.
+bool HoldsSeriesScript(const std::string& cfgFolder, const std::string& seriesScript) {
+  const std::string script = cfgFolder + steam::kAutoexec;
+  return !seriesScript.empty() && files::FileExists(script) &&
+         files::ReadAll(script) == seriesScript;
+}
+
 // A script whose bytes are exactly a series' own was written by a series: never the user's.
 void RemoveSeriesScript(const std::string& cfgFolder, const std::string& seriesScript) {
-  const std::string script = cfgFolder + steam::kAutoexec;
-  if (seriesScript.empty() || !files::FileExists(script)) return;
-  if (files::ReadAll(script) == seriesScript) files::DeleteQuietly(script);
+  if (HoldsSeriesScript(cfgFolder, seriesScript))
+    files::DeleteQuietly(cfgFolder + steam::kAutoexec);
+}
+
+bool AnyBackupExists(const GamePaths& paths) {
+  for (Game game : kGames) {
+    const std::string file = BackupFilePath(paths, game);
+    if (!file.empty() && files::FileExists(file)) return true;
+  }
+  return false;
+}
+
+// The left-over marker is kept twice: in the machine's key, where it has always been, and in
+// the account's own key, where the uninstaller run by that account finds it.
+void WriteLeftoverMarker(SettingsStore& store, SettingsStore& userStore, const char* text) {
+  store.WriteString(backup::kNoErrorWarningValue, text);
+  userStore.WriteString(backup::kNoErrorWarningValue, text);
 }
 
 }  // namespace
@@ -147,17 +171,17 @@ void RestoreRegistry(const GamePaths& paths) {
   RestoreGame(paths, Game::LostCoast);
 }
 
-bool RestorePending(SettingsStore& store) {
-  return store.ReadString(backup::kRestorePendingValue) == backup::kMarkerSet;
+bool RestorePending(SettingsStore& userStore) {
+  return userStore.ReadString(backup::kRestorePendingValue) == backup::kMarkerSet;
 }
 
-void BackupAtStart(const GamePaths& paths, SettingsStore& store) {
-  if (RestorePending(store)) return;
+void BackupAtStart(const GamePaths& paths, SettingsStore& userStore) {
+  if (RestorePending(userStore)) return;
   BackupRegistry(paths);
 }
 
 std::optional<std::string> SecureBackupForSeries(const GamePaths& paths, SettingsStore& store,
-                                                 Game game) {
+                                                 SettingsStore& userStore, Game game) {
   const std::string& folder = paths.CfgFolder(game);
   if (files::FileExists(folder + steam::kAutoexec) &&
       files::FileExists(folder + steam::kAutoexecOld))
@@ -166,8 +190,11 @@ std::optional<std::string> SecureBackupForSeries(const GamePaths& paths, Setting
            "is moved to autoexec_old.cfg, which would replace the file that is there. Please "
            "keep the script you want as autoexec.cfg, move or delete autoexec_old.cfg, and "
            "press RUN again.";
+  // From here on the game's files may hold this account's series' state.
+  store.WriteString(backup::kSeriesUserValue, paths.UserSid);
+  store.Flush();
   // The files still hold the user's values from before an earlier series: keep them.
-  if (RestorePending(store)) return std::nullopt;
+  if (RestorePending(userStore)) return std::nullopt;
   std::vector<std::string> unsafe;
   try {
     unsafe = BackupRegistry(paths);
@@ -182,23 +209,29 @@ std::optional<std::string> SecureBackupForSeries(const GamePaths& paths, Setting
     return "The benchmark did not start: your game settings could not be saved to " +
            unsafe.front() +
            ", so they could not be put back afterwards. Please make sure that this file is not "
-           "read-only or open in another program and that the program's folder can be "
-           "written, then press RUN again.";
-  store.WriteString(backup::kRestorePendingValue, backup::kMarkerSet);
-  store.Flush();
+           "read-only or open in another program and that its folder can be written, then "
+           "press RUN again.";
+  userStore.WriteString(backup::kRestorePendingValue, backup::kMarkerSet);
+  userStore.Flush();
   return std::nullopt;
 }
 
-void RestoreGameSettings(const GamePaths& paths, SettingsStore& store) {
-  if (!RestorePending(store)) {
+void MarkSeriesEnded(SettingsStore& store, SettingsStore& userStore) {
+  WriteLeftoverMarker(store, userStore, backup::kMarkerClear);
+  store.WriteString(backup::kSeriesUserValue, "");
+}
+
+void RestoreGameSettings(const GamePaths& paths, SettingsStore& userStore) {
+  if (!RestorePending(userStore)) {
     // No series changed the keys since the backup: they hold the user's values, newer than
     // the copy if the user has played since. Only the copies go.
-    for (Game game : kGames) files::DeleteQuietly(BackupFilePath(paths, game));
+    for (Game game : kGames)
+      if (std::string file = BackupFilePath(paths, game); !file.empty()) files::DeleteQuietly(file);
     return;
   }
   RestoreRegistry(paths);
   CurrentSeams().Checkpoint("registry restore: both back");
-  store.WriteString(backup::kRestorePendingValue, backup::kMarkerClear);
+  userStore.WriteString(backup::kRestorePendingValue, backup::kMarkerClear);
 }
 
 bool SetAsideAutoexec(AutoexecRestorePending& state, const GamePaths& paths, Game game,
@@ -234,8 +267,28 @@ void RestoreAutoexec(AutoexecRestorePending& state, const GamePaths& paths, HWND
   state.Pending = false;
 }
 
-void Recover(const GamePaths& paths, SettingsStore& store, HWND owner,
-             const std::string& seriesScript) {
+void Recover(const GamePaths& paths, SettingsStore& store, SettingsStore& userStore, HWND owner,
+             const std::string& seriesScript, bool gameRunning) {
+  // A series changes only its own account's game keys, and marks that before it starts: the
+  // account's mark alone says whether its copies must go back. A game still running from the
+  // last series stores its screen size when it quits, over whatever is put back now: the
+  // restore then waits for the exit button or the next start.
+  auto restoreOwed = [&] {
+    if (gameRunning) {
+      userStore.WriteString(backup::kRestorePendingValue, backup::kMarkerSet);
+      return;
+    }
+    RestoreRegistry(paths);
+    userStore.WriteString(backup::kRestorePendingValue, backup::kMarkerClear);
+  };
+  // The cfg folders are shared by every account; what another account's series left there
+  // is that account's to repair (its game may even still be running).
+  const std::string seriesUser = store.ReadString(backup::kSeriesUserValue);
+  if (!seriesUser.empty() && seriesUser != paths.UserSid) {
+    if (RestorePending(userStore)) restoreOwed();
+    return;
+  }
+
   const std::string& hl2 = paths.Hl2CfgFolder;
   const std::string& lostCoast = paths.LostCoastCfgFolder;
   auto leftovers = [&] {
@@ -248,6 +301,13 @@ void Recover(const GamePaths& paths, SettingsStore& store, HWND owner,
   // left-over "autoexec_old.cfg" counts too, since only an unfinished series leaves one.
   const bool unfinished = leftovers() || files::FileExists(hl2 + steam::kAutoexecOld) ||
                           files::FileExists(lostCoast + steam::kAutoexecOld);
+  // Proof that a series never ended, whichever version ran it and whether or not its mark
+  // survived: its own script still in place, or the game's "valve.rc" still set aside. A
+  // user's own "autoexec.cfg" proves nothing.
+  const bool seriesLeftState = HoldsSeriesScript(hl2, seriesScript) ||
+                               HoldsSeriesScript(lostCoast, seriesScript) ||
+                               files::FileExists(hl2 + steam::kValveRcOld) ||
+                               files::FileExists(lostCoast + steam::kValveRcOld);
   // The user's own scripts go back before anything else, whatever the marker says:
   // otherwise the game keeps running the series' script and the next series would
   // overwrite the only copy of the user's. A script that is exactly a series' own is ours.
@@ -255,15 +315,8 @@ void Recover(const GamePaths& paths, SettingsStore& store, HWND owner,
     PutBackLeftoverScript(*folder, owner);
     RemoveSeriesScript(*folder, seriesScript);
   }
-  if (unfinished) store.WriteString(backup::kNoErrorWarningValue, backup::kMarkerSet);
-  // Only a series changes the games' keys, and it marks that before it starts, so the
-  // marker alone says whether the copies must go back. A game still running from the last
-  // series stores its screen size when it quits, over whatever is put back now: the
-  // restore then waits for the exit button or the next start.
-  if (RestorePending(store) && !ProcessPresence().GameProcessRunning()) {
-    RestoreRegistry(paths);
-    store.WriteString(backup::kRestorePendingValue, backup::kMarkerClear);
-  }
+  if (unfinished) WriteLeftoverMarker(store, userStore, backup::kMarkerSet);
+  if (RestorePending(userStore) || (seriesLeftState && AnyBackupExists(paths))) restoreOwed();
   if (store.ReadString(backup::kNoErrorWarningValue) != backup::kMarkerSet) return;
 
   for (const std::string* folder : {&hl2, &lostCoast}) {
@@ -277,11 +330,11 @@ void Recover(const GamePaths& paths, SettingsStore& store, HWND owner,
   if (files::FileExists(hl2Script)) {
     if (CurrentSeams().Confirm(owner, backup::kLeftoverScriptQuestion)) {
       files::DeleteQuietly(hl2Script);
-      store.WriteString(backup::kNoErrorWarningValue, backup::kMarkerClear);
+      MarkSeriesEnded(store, userStore);
     }
   } else if (!leftovers()) {
     // Nothing of a series is left: the next start has nothing to repair.
-    store.WriteString(backup::kNoErrorWarningValue, backup::kMarkerClear);
+    MarkSeriesEnded(store, userStore);
   }
 }
 

@@ -17,6 +17,9 @@ struct GamePaths {
   std::string LostCoastGameFolder;
   std::string LostCoastCfgFolder;
   std::string UserSid;
+  // The account's own folder for the backups of its game settings, ending with "\"; empty
+  // when it cannot be reached (nothing is then backed up or restored).
+  std::string DataFolder;
 
   const std::string& GameFolder(steam::Game game) const {
     return game == steam::Game::LostCoast ? LostCoastGameFolder : Hl2GameFolder;

@@ -21,8 +21,8 @@ std::string Utf16ToLatin1(std::string_view bytes) {
 
 // The text of the line that holds `label`, from `start` up to (not including) `end`; npos
 // when no line does.
-size_t FindLabel(const std::vector<std::string>& lines, size_t start, size_t end,
-                 const char* label, std::string* text) {
+size_t FindLabel(const std::vector<std::string>& lines, size_t start, size_t end, const char* label,
+                 std::string* text) {
   for (size_t i = start; i < end && i < lines.size(); ++i) {
     std::string candidate = LineText(lines[i]);
     if (text::ContainsNoCase(candidate, label)) {
@@ -132,8 +132,9 @@ DxdiagValues ParseDxdiagReportFile(std::string_view file) {
   return ParseDxdiagReport(SplitReportLines(file));
 }
 
-std::string DxdiagCommandLine(const std::string& systemFolder, const std::string& programFolder) {
-  return systemFolder + kDxdiagProgram + kDxdiagArguments + programFolder + kDxdiagReportFile;
+std::string DxdiagCommandLine(const std::string& systemFolder, const std::string& outputFolder) {
+  return systemFolder + kDxdiagProgram + kDxdiagArguments + "\"" + outputFolder +
+         kDxdiagReportFile + "\"";
 }
 
 }  // namespace quorvel::sysinfo

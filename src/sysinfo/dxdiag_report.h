@@ -8,7 +8,8 @@
 
 namespace quorvel::sysinfo {
 
-// The tool's output file in the program folder, and its arguments before that file's path.
+// The tool's output file in the account's data folder, and its arguments before that file's
+// path.
 inline constexpr const char* kDxdiagReportFile = "dxinfo.txt";
 inline constexpr const char* kDxdiagProgram = "\\dxdiag.exe";
 inline constexpr const char* kDxdiagArguments = " /whql:on /t ";
@@ -46,7 +47,8 @@ DxdiagValues ParseDxdiagReport(const std::vector<std::string>& lines);
 DxdiagValues ParseDxdiagReportFile(std::string_view file);
 
 // The tool's command line: `systemFolder` (no trailing backslash) + "\dxdiag.exe /whql:on /t "
-// + `programFolder` (with its trailing backslash) + "dxinfo.txt", nothing quoted.
-std::string DxdiagCommandLine(const std::string& systemFolder, const std::string& programFolder);
+// + the output file `outputFolder` (with its trailing backslash) + "dxinfo.txt" in double
+// quotes, since an account's folder may hold blanks ("C:\Documents and Settings\...").
+std::string DxdiagCommandLine(const std::string& systemFolder, const std::string& outputFolder);
 
 }  // namespace quorvel::sysinfo

@@ -28,7 +28,7 @@ std::string SystemFolder() {
 }  // namespace
 
 SystemInfoCollector::Folders SystemInfoCollector::DefaultFolders() {
-  return {SystemFolder(), files::ProgramFolder()};
+  return {SystemFolder(), files::UserDataFolder()};
 }
 
 SystemInfoCollector::SystemInfoCollector(SystemInfoSnapshot& snapshot, SettingsStore& store,
@@ -54,7 +54,7 @@ SystemInfoCollector::SystemInfoCollector(SystemInfoSnapshot& snapshot, SettingsS
   };
 }
 
-std::string SystemInfoCollector::ReportPath() const { return folders_.program + kDxdiagReportFile; }
+std::string SystemInfoCollector::ReportPath() const { return folders_.output + kDxdiagReportFile; }
 
 void SystemInfoCollector::CollectSystemInfo(std::function<void()> prepareSeries) {
   auto done = [&prepareSeries] {
@@ -65,14 +65,16 @@ void SystemInfoCollector::CollectSystemInfo(std::function<void()> prepareSeries)
     return;
   }
   std::string tool = folders_.system + kDxdiagProgram;
-  if (folders_.system.empty() || !files::FileExists(tool) || !startTool_) {
+  // Without a folder of the account's own the report has nowhere to go: as without the tool.
+  if (folders_.system.empty() || folders_.output.empty() || !files::FileExists(tool) ||
+      !startTool_) {
     TakeToolMissing(snapshot_);
     done();
     return;
   }
   try {
     pending_ = std::move(prepareSeries);
-    startTool_(DxdiagCommandLine(folders_.system, folders_.program), folders_.system);
+    startTool_(DxdiagCommandLine(folders_.system, folders_.output), folders_.system);
   } catch (const EOSError&) {
     // A tool that cannot be started is as good as a missing one: the series goes on.
     std::function<void()> refused = std::exchange(pending_, nullptr);

@@ -21,10 +21,10 @@ class SystemInfoCollector {
       std::function<void(const std::string& commandLine, const std::string& currentDirectory)>;
 
   struct Folders {
-    std::string system;   // where dxdiag.exe lives, without a trailing backslash
-    std::string program;  // where the report is written, with its trailing backslash
+    std::string system;  // where dxdiag.exe lives, without a trailing backslash
+    std::string output;  // where the report is written, with its trailing backslash
   };
-  // The system folder (GetSystemDirectoryA) and the program's own folder.
+  // The system folder (GetSystemDirectoryA) and the account's own data folder.
   static Folders DefaultFolders();
 
   // `snapshot` and `store` must outlive the collector.

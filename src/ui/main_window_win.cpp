@@ -114,9 +114,11 @@ void Darken(HDC dc, const RECT& rect) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, std::unique_ptr<SettingsStore> store)
-    : instance_(instance), store_(std::move(store)) {
+MainWindow::MainWindow(HINSTANCE instance, std::unique_ptr<SettingsStore> store,
+                       std::unique_ptr<SettingsStore> userStore)
+    : instance_(instance), store_(std::move(store)), userStore_(std::move(userStore)) {
   if (!store_) store_ = std::make_unique<RegistrySettingsStore>();
+  if (!userStore_) userStore_ = std::make_unique<UserSettingsStore>();
   EndProgram = [] { ::PostQuitMessage(0); };
 }
 

@@ -71,7 +71,10 @@ inline constexpr const char* kRunBenchmarkTip = "Run benchmark";
 class MainWindow : public SettingsControls {
  public:
   // `store` is the settings key the window's handlers write; null means the registry.
-  explicit MainWindow(HINSTANCE instance, std::unique_ptr<SettingsStore> store = nullptr);
+  // `store` is the machine's settings key, `userStore` the account's own (both the registry's
+  // when null).
+  explicit MainWindow(HINSTANCE instance, std::unique_ptr<SettingsStore> store = nullptr,
+                      std::unique_ptr<SettingsStore> userStore = nullptr);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -88,6 +91,7 @@ class MainWindow : public SettingsControls {
   void UseSettings(const SettingsEnvironment& environment);
   BenchSettings* Settings() { return settings_.get(); }
   SettingsStore& Store() { return *store_; }
+  SettingsStore& UserStore() { return *userStore_; }
   GamePaths& Paths() { return paths_; }
   const GamePaths& Paths() const { return paths_; }
   // The version text ("2.3.0.0"), handed to the updater; set by start-up.
@@ -293,6 +297,7 @@ class MainWindow : public SettingsControls {
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
   std::unique_ptr<SettingsStore> store_;
+  std::unique_ptr<SettingsStore> userStore_;
   std::unique_ptr<BenchSettings> settings_;
   GamePaths paths_;
   TForm3* picker_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "platform/errors.h"
 #include "platform/files_win.h"
+#include "platform/libraries_win.h"
 #include "platform/registry_win.h"
 #include "settings/settings_store.h"
 #include "update/update_info.h"
@@ -21,7 +22,7 @@ class WebBrowserHost : public IOleClientSite, public IOleInPlaceSite, public IOl
     // The control draws pages with the platform's HTML engine; without one (Wine without
     // its browser engine) it would only cover the window with a blank area, so the window
     // stays as it is, black.
-    HMODULE engine = ::LoadLibraryA("mshtml.dll");
+    HMODULE engine = libraries::LoadSystemLibrary("mshtml.dll");
     if (!engine) return nullptr;
     ::FreeLibrary(engine);
     auto* host = new WebBrowserHost(parent);
@@ -225,7 +226,7 @@ bool TForm5::BrowserCreated() const { return host_ != nullptr; }
 
 std::optional<bool> TForm5::InetOnline() {
   // The library stays loaded for the rest of the run.
-  ::LoadLibraryA("URL.DLL");
+  libraries::LoadSystemLibrary("URL.DLL");
   HMODULE module = ::GetModuleHandleA("URL.DLL");
   if (!module) return std::nullopt;
   using InetIsOfflineFn = BOOL(WINAPI*)(DWORD);

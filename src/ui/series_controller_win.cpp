@@ -44,7 +44,9 @@ SeriesController::SeriesController(MainWindow& window, AutoexecRestorePending& a
   cp2.WaitForTerminate = false;
   dxrun.ErrorOwner = window.Handle();
   window_.RunBenchmark = [this] { sequencer_.BenchButtonClick(); };
-  window_.RestoreRegistryAtExit = [this] { RestoreGameSettings(window_.Paths(), window_.Store()); };
+  window_.RestoreRegistryAtExit = [this] {
+    RestoreGameSettings(window_.Paths(), window_.UserStore());
+  };
   window_.DelayExit = [this](std::function<void()> resume) { return DelayExit(std::move(resume)); };
 }
 
@@ -151,7 +153,7 @@ int SeriesController::RunsWanted() {
 }
 
 void SeriesController::MarkSeriesEndedCleanly() {
-  window_.Store().WriteString("NoErrorWarning", "0");
+  MarkSeriesEnded(window_.Store(), window_.UserStore());
   CurrentSeams().Checkpoint("series: ended");
 }
 
@@ -198,7 +200,7 @@ std::optional<std::string> SeriesController::RefusalReason(const SeriesSelection
   if (auto refusal = work_.RefusalReason(selection)) return refusal;
   // The last check before the game is touched: from here on a copy of the user's values
   // is on disk and marked as to be put back.
-  auto refusal = SecureBackupForSeries(window_.Paths(), window_.Store(),
+  auto refusal = SecureBackupForSeries(window_.Paths(), window_.Store(), window_.UserStore(),
                                        lostCoast ? steam::Game::LostCoast : steam::Game::HalfLife2);
   if (!refusal) CurrentSeams().Checkpoint("series: backup secured");
   return refusal;
@@ -236,7 +238,7 @@ bool SeriesController::DelayExit(std::function<void()> resume) {
   // Leaving: no series starts, and one under way starts no further run.
   sequencer_.RequestStop();
   // Until a series has changed a game, putting the values back cannot race with it.
-  if (!RestorePending(window_.Store())) return false;
+  if (!RestorePending(window_.UserStore())) return false;
   if (!sequencer_.Running() && !presence.GameProcessRunning()) return false;
   if (exitWaiting_) return true;
   exitWaiting_ = true;

@@ -91,7 +91,7 @@ TEST_F(SteamTodayTest, HalfLife2OnlyInALibraryOnAnotherDriveIsFoundAndASeriesRun
   // settings were backed up before the series changed them.
   EXPECT_EQ(Read(game + "hl2\\cfg\\autoexec.cfg"), kUserScript);
   EXPECT_FALSE(files::FileExists(game + "hl2\\cfg\\autoexec_old.cfg"));
-  const std::string backup = env.InstallFolder + "hl2set.ini";
+  const std::string backup = env.DataFolder + "hl2set.ini";
   EXPECT_EQ(::GetPrivateProfileIntA("ScreenWidth", "Value", -1, backup.c_str()), 800);
   EXPECT_EQ(::GetPrivateProfileIntA("ScreenHeight", "Value", -1, backup.c_str()), 600);
   EXPECT_EQ(env.Setting("NoErrorWarning"), "0");

@@ -8,8 +8,10 @@
 #include "platform/win.h"
 // after win.h, which configures windows.h
 #include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -78,28 +80,42 @@ std::set<std::string> ValueNames(const std::string& keyPath) {
   return names;
 }
 
-// True when the object's DACL allows the built-in Users group at least `access`, given
-// directly to the object and passed on to what is created below it (`inherit`).
-bool UsersAllowed(const std::string& object, SE_OBJECT_TYPE type, DWORD access, BYTE inherit) {
+// Every right that the object's DACL allows the built-in Users group on the object itself
+// (entries that only pass rights on to what is created below it left out); nullopt when the
+// DACL cannot be read.
+std::optional<DWORD> UsersRights(const std::string& object, SE_OBJECT_TYPE type) {
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (::GetNamedSecurityInfoA(object.c_str(), type, DACL_SECURITY_INFORMATION, nullptr, nullptr,
                               &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
-    return false;
+    return std::nullopt;
   BYTE usersSid[SECURITY_MAX_SID_SIZE];
   DWORD sidSize = sizeof(usersSid);
   ::CreateWellKnownSid(WinBuiltinUsersSid, nullptr, usersSid, &sidSize);
-  bool allowed = false;
-  for (DWORD i = 0; dacl && i < dacl->AceCount && !allowed; ++i) {
+  DWORD rights = 0;
+  for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
     ACE_HEADER* header = nullptr;
     if (!::GetAce(dacl, i, reinterpret_cast<void**>(&header))) continue;
-    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
+      continue;
     auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
-    allowed = ::EqualSid(&ace->SidStart, usersSid) && (ace->Mask & access) == access &&
-              (header->AceFlags & inherit) == inherit && !(header->AceFlags & INHERIT_ONLY_ACE);
+    if (::EqualSid(&ace->SidStart, usersSid)) rights |= ace->Mask;
   }
   ::LocalFree(descriptor);
-  return allowed;
+  return rights;
+}
+
+// A standard user may query and set the settings key's values, as the program does, and do
+// nothing else with it: no sub-keys, no deleting, no changing its rights or owner.
+void ExpectUsersMayOnlyQueryAndSetValues() {
+  std::optional<DWORD> rights =
+      UsersRights(std::string("MACHINE\\") + kSettingsKeyPath, SE_REGISTRY_KEY);
+  ASSERT_TRUE(rights);
+  EXPECT_EQ(*rights & (KEY_QUERY_VALUE | KEY_SET_VALUE), DWORD{KEY_QUERY_VALUE | KEY_SET_VALUE})
+      << std::hex << *rights;
+  const DWORD forbidden = KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER |
+                          GENERIC_ALL | GENERIC_WRITE;
+  EXPECT_EQ(*rights & forbidden, 0u) << std::hex << *rights;
 }
 
 // The program's settings store, noting the name of every value that is read.
@@ -336,11 +352,9 @@ TEST_F(InstallerTest, SilentInstallPutsEveryFileAndSettingInPlace) {
   for (const Expected& value : expected)
     EXPECT_EQ(Value(value.name).text, value.text) << value.name;
 
-  // A standard user may open the key with full access, as the program does. (The same grant
-  // on the program folder is not kept by Wine, which derives a file's rights from its Unix
-  // mode; README says how that one was checked.)
-  EXPECT_TRUE(UsersAllowed(std::string("MACHINE\\") + kSettingsKeyPath, SE_REGISTRY_KEY,
-                           KEY_ALL_ACCESS, CONTAINER_INHERIT_ACE));
+  // (The folders' rights are not kept by Wine, which derives a file's rights from its Unix
+  // mode; docs/rights.md says which rights they have on Windows.)
+  ExpectUsersMayOnlyQueryAndSetValues();
 
   // The entry in the list of programs and in the Start menu.
   EXPECT_EQ(ReadValue(kUninstallKey, "DisplayName").text, kProduct);
@@ -424,7 +438,20 @@ TEST_F(InstallerTest, InstallingOverAChangedInstallationKeepsTheUsersSettings) {
                  {"Demoname", "C:\\demos\\mine.dem"},
                  {"Demo", "4"}};
   for (const Changed& value : changed) env.SetSetting(value.name, value.text);
-  // A value that an earlier version did not know yet, and files of an earlier version.
+  // A value that an earlier version did not know yet, files of an earlier version, and the
+  // full control an earlier version gave every user on the key.
+  PSECURITY_DESCRIPTOR broad = nullptr;
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;CI;KA;;;BU)", 1, &broad,
+                                                                     nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL broadDacl = nullptr;
+  ::GetSecurityDescriptorDacl(broad, &present, &broadDacl, &defaulted);
+  std::string keyObject = std::string("MACHINE\\") + kSettingsKeyPath;
+  ASSERT_EQ(::SetNamedSecurityInfoA(keyObject.data(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, broadDacl, nullptr),
+            DWORD{ERROR_SUCCESS});
+  ::LocalFree(broad);
+  ASSERT_EQ(*UsersRights(keyObject, SE_REGISTRY_KEY) & WRITE_DAC, DWORD{WRITE_DAC});
   RegKey key = reg::Open(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_ALL_ACCESS);
   ASSERT_EQ(::RegDeleteValueA(key.Get(), "Refresh"), ERROR_SUCCESS);
   WriteFile(installFolder + "Help.pdf", "an older help");
@@ -434,26 +461,37 @@ TEST_F(InstallerTest, InstallingOverAChangedInstallationKeepsTheUsersSettings) {
 
   for (const Changed& value : changed) EXPECT_EQ(Value(value.name).text, value.text) << value.name;
   EXPECT_EQ(Value("Refresh").text, "60");
+  ExpectUsersMayOnlyQueryAndSetValues();
   EXPECT_TRUE(Read(installFolder + "Help.pdf") == Read(BuildFolder() + "Help.pdf"))
       << "Help.pdf was not replaced";
   EXPECT_TRUE(files::FileExists(installFolder + "Demos\\zrv_highway.dem"));
 }
 
-TEST_F(InstallerTest, UninstallRemovesWhatWasInstalledButNeverTheReports) {
+TEST_F(InstallerTest, UninstallRemovesWhatWasInstalledButNeverTheReportsOrBackups) {
   ASSERT_EQ(Install(), 0);
-  // What the program wrote meanwhile: a report, the backups of the game's settings.
+  // What the program wrote meanwhile: a report, this account's backups of the game's settings
+  // in its own folder, and the backups an earlier version kept in the program folder.
   std::string report = installFolder + "Benchmark\\result_10_12_2026_04_30_00.htm";
   WriteFile(report, "<html>my report</html>");
-  WriteFile(installFolder + "hl2set.ini", "[mat_antialias]\r\nValue=2\r\n");
-  WriteFile(installFolder + "hl2lcset.ini", "[mat_antialias]\r\nValue=2\r\n");
+  const std::string backup = "[mat_antialias]\r\nValue=2\r\n";
+  const std::string data = files::UserDataFolder();
+  ASSERT_FALSE(data.empty());
+  for (const std::string& folder : {installFolder, data}) {
+    WriteFile(folder + "hl2set.ini", backup);
+    WriteFile(folder + "hl2lcset.ini", backup);
+  }
 
   Uninstall();
 
-  for (const char* gone : {"quorvel.exe", "Help.pdf", "offlinenews.html", "Uninstall.exe",
-                           "Demos\\zrv_highway.dem", "hl2set.ini", "hl2lcset.ini"})
+  for (const char* gone :
+       {"quorvel.exe", "Help.pdf", "offlinenews.html", "Uninstall.exe", "Demos\\zrv_highway.dem"})
     EXPECT_FALSE(files::FileExists(installFolder + gone)) << gone;
   EXPECT_FALSE(files::DirectoryExists(installFolder + "Demos\\"));
   EXPECT_EQ(Read(report), "<html>my report</html>");
+  for (const std::string& folder : {installFolder, data})
+    for (const char* kept : {"hl2set.ini", "hl2lcset.ini"})
+      EXPECT_EQ(Read(folder + kept), backup) << folder << kept;
+  for (const char* file : {"hl2set.ini", "hl2lcset.ini"}) files::DeleteQuietly(data + file);
   EXPECT_FALSE(reg::KeyExists(HKEY_LOCAL_MACHINE, kSettingsKeyPath));
   EXPECT_FALSE(reg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_FALSE(files::DirectoryExists(startFolder));
@@ -466,23 +504,55 @@ TEST_F(InstallerTest, UninstallWithoutReportsLeavesNothingBehind) {
   EXPECT_FALSE(reg::KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zarvent"));
 }
 
-TEST_F(InstallerTest, UninstallRefusesWhileASeriesLeftTheGameChanged) {
-  // Either mark says that only the program's next start can put the game's settings back
-  // from its backup files: the recovery marker, or the restore a series left pending.
-  for (const char* mark : {"NoErrorWarning", "RestorePending"}) {
-    SCOPED_TRACE(mark);
+// The account's own key, as the program keeps it.
+void SetAccountValue(const char* name, const char* text) {
+  HKEY k = nullptr;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Zarvent\\Quorvel", 0, nullptr, 0,
+                              KEY_SET_VALUE, nullptr, &k, nullptr),
+            ERROR_SUCCESS);
+  RegKey key(k);
+  reg::WriteString(k, name, text);
+}
+
+TEST_F(InstallerTest, UninstallRefusesWhileASeriesOfThisAccountLeftTheGameChanged) {
+  // A mark that says only the program's next start in this account can put its game settings
+  // back: its recovery marker, the restore its series left pending, or the machine's marker
+  // with no account recorded (set by an earlier version). Another account's marker recorded
+  // with that account does not hold this account's uninstall back.
+  struct Case {
+    const char* name;
+    const char* accountMark;  // in the account's own key
+    const char* machineMark;  // in the machine's key
+    const char* seriesUser;
+    bool refused;
+  } cases[] = {
+      {"account's NoErrorWarning", "NoErrorWarning", nullptr, "", true},
+      {"account's RestorePending", "RestorePending", nullptr, "", true},
+      {"machine's NoErrorWarning of an earlier version", nullptr, "NoErrorWarning", "", true},
+      {"machine's NoErrorWarning of another account", nullptr, "NoErrorWarning",
+       "S-1-5-21-1-2-3-1004", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     ASSERT_EQ(Install(), 0);
-    env.SetSetting(mark, "1");
-    WriteFile(installFolder + "hl2set.ini", "[mat_antialias]\r\nValue=2\r\n");
+    if (c.accountMark) SetAccountValue(c.accountMark, "1");
+    if (c.machineMark) env.SetSetting(c.machineMark, "1");
+    env.SetSetting("SeriesUser", c.seriesUser);
 
     Uninstall();
 
-    EXPECT_TRUE(files::FileExists(installFolder + "quorvel.exe"));
-    EXPECT_TRUE(files::FileExists(installFolder + "hl2set.ini"));
-    EXPECT_EQ(Value(mark).text, "1");
-    EXPECT_TRUE(reg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-    env.SetSetting(mark, "0");
+    EXPECT_EQ(files::FileExists(installFolder + "quorvel.exe"), c.refused);
+    EXPECT_EQ(reg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey), c.refused);
+    if (c.accountMark) SetAccountValue(c.accountMark, "0");
+    RemoveEverything();
   }
+}
+
+// The results folder is made and given its rights, or the installation fails: a standard
+// user could not save a report otherwise.
+TEST_F(InstallerTest, InstallEndsWithAnErrorWhenTheResultsFolderCannotBeMade) {
+  WriteFile(installFolder + "Benchmark", "a file where the results folder belongs");
+  EXPECT_EQ(Install(), 4);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/registry_win.h"
 #include "platform/text.h"
 #include "settings/game_backup.h"
+#include "settings/registry_settings_store_win.h"
 #include "settings/steam_game.h"
 #include "support/process_helpers_win.h"
 #include "support/program_env_win.h"
@@ -131,15 +132,22 @@ TEST(CrashRecovery, ProgramKilledDuringASeriesGivesEverythingBack) {
     // user keeps it.
     StartedProcess first = env.StartProgram(seams(firstLog, "no"));
     ASSERT_TRUE(env.WaitForWindow(first.Id, 60000)) << "no window";
-    EXPECT_TRUE(files::FileExists(env.InstallFolder + backup::kHl2BackupFile));
-    EXPECT_TRUE(files::FileExists(env.InstallFolder + backup::kLostCoastBackupFile));
+    EXPECT_TRUE(files::FileExists(env.DataFolder + backup::kHl2BackupFile));
+    EXPECT_TRUE(files::FileExists(env.DataFolder + backup::kLostCoastBackupFile));
     for (const std::string& line : QuestionsAndErrors(firstLog))
       EXPECT_EQ(line.rfind("error: ", 0), std::string::npos) << line;
 
     // A series under way, as it leaves the game: its mark that the values are to be put
     // back, the user's script set aside, the series' own in its place, the game's values
     // changed, valve.rc changed beside its saved copy.
-    env.SetSetting(backup::kRestorePendingValue, "1");
+    {
+      HKEY k = nullptr;
+      ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kUserSettingsKeyPath, 0, nullptr, 0,
+                                  KEY_SET_VALUE, nullptr, &k, nullptr),
+                ERROR_SUCCESS);
+      RegKey account(k);
+      reg::WriteString(k, backup::kRestorePendingValue, "1");
+    }
     if (c.userScript) ASSERT_TRUE(::MoveFileA(script.c_str(), saved.c_str()));
     WriteFile(script, seriesScript);
     SetGameValues(env, c.lostCoast, kSeriesValues);
@@ -163,8 +171,8 @@ TEST(CrashRecovery, ProgramKilledDuringASeriesGivesEverythingBack) {
     EXPECT_EQ(GameValuesNow(env, false), kHl2AtStart);
     EXPECT_EQ(GameValuesNow(env, true), kLostCoastAtStart);
     // The second start backed the restored values up afresh.
-    EXPECT_TRUE(files::FileExists(env.InstallFolder + backup::kHl2BackupFile));
-    EXPECT_TRUE(files::FileExists(env.InstallFolder + backup::kLostCoastBackupFile));
+    EXPECT_TRUE(files::FileExists(env.DataFolder + backup::kHl2BackupFile));
+    EXPECT_TRUE(files::FileExists(env.DataFolder + backup::kLostCoastBackupFile));
 
     std::vector<std::string> expectedLog;
     if (asked)
@@ -313,7 +321,7 @@ TEST(CrashRecovery, RealSeriesInterruptedGivesEverythingBack) {
         // The exit waited for the game to quit: the series ended and everything is back.
         EXPECT_EQ(GameValuesNow(env, false), kHl2BeforeSeries);
         EXPECT_EQ(GameValuesNow(env, true), kLostCoastBeforeSeries);
-        EXPECT_FALSE(files::FileExists(env.InstallFolder + backup::kHl2BackupFile));
+        EXPECT_FALSE(files::FileExists(env.DataFolder + backup::kHl2BackupFile));
         EXPECT_EQ(FileBytes(script),
                   c.userScript ? std::optional<std::string>(kUserScript) : std::nullopt);
       } else {
@@ -321,7 +329,7 @@ TEST(CrashRecovery, RealSeriesInterruptedGivesEverythingBack) {
         EXPECT_EQ(FileBytes(script),
                   c.userScript ? std::optional<std::string>(kUserScript) : std::nullopt);
         EXPECT_FALSE(files::FileExists(saved));
-        EXPECT_TRUE(files::FileExists(env.InstallFolder + backup::kHl2BackupFile));
+        EXPECT_TRUE(files::FileExists(env.DataFolder + backup::kHl2BackupFile));
       }
     }
 
@@ -653,8 +661,8 @@ TEST(CrashRecovery, SystemCloseOrLogOffAfterASeriesNeverCostsTheUsersValues) {
         }
         EXPECT_EQ(m.Differences(), std::vector<std::string>{});
       }
-      EXPECT_FALSE(files::FileExists(m.env.InstallFolder + backup::kHl2BackupFile));
-      EXPECT_FALSE(files::FileExists(m.env.InstallFolder + backup::kLostCoastBackupFile));
+      EXPECT_FALSE(files::FileExists(m.env.DataFolder + backup::kHl2BackupFile));
+      EXPECT_FALSE(files::FileExists(m.env.DataFolder + backup::kLostCoastBackupFile));
     }
   }
 }
@@ -711,7 +719,7 @@ TEST(CrashRecovery, LeftWhileTheGamePlaysTheValuesComeBackAfterItQuit) {
 // message that says why.
 TEST(CrashRecovery, SeriesRefusedWhenTheBackupCannotBeWritten) {
   SeriesMachine m("readonly_backup", false, true, 500);
-  const std::string backupFile = m.env.InstallFolder + backup::kHl2BackupFile;
+  const std::string backupFile = m.env.DataFolder + backup::kHl2BackupFile;
   const std::string stale = "[ScreenWidth]\r\nValue=320\r\n";
   WriteFile(backupFile, stale);
   // Another program holds the file open, as a virus scanner or an editor may.

@@ -340,7 +340,7 @@ TEST(AutoexecScript, FailedMoveBackLeavesTheScriptForTheNextStart) {
   SeamsScope seams({});
   MemoryStore store;
   store.values[backup::kNoErrorWarningValue] = "0";
-  Recover(world.paths, store, nullptr, kOurScript);
+  Recover(world.paths, store, store, nullptr, kOurScript, false);
   EXPECT_EQ(FileBytes(script), kUserScript);
   EXPECT_FALSE(files::FileExists(saved));
   EXPECT_EQ(store.values[backup::kNoErrorWarningValue], "1");
@@ -364,7 +364,7 @@ void LeaveCrashedSeries(GameWorld& world, MemoryStore& store, const SeriesCrash&
   world.SetValues(Game::LostCoast, kLostCoastStart);
   if (c.userScript) PutFile(world.Cfg(c.game, steam::kAutoexec), kUserScript);
   PutFile(world.Cfg(c.game, steam::kValveRc), kUserValveRc);
-  ASSERT_EQ(SecureBackupForSeries(world.paths, store, c.game), std::nullopt);
+  ASSERT_EQ(SecureBackupForSeries(world.paths, store, store, c.game), std::nullopt);
 
   AutoexecRestorePending state;
   ASSERT_TRUE(SetAsideAutoexec(state, world.paths, c.game, nullptr));
@@ -399,7 +399,7 @@ TEST(Recover, CrashDuringASeries) {
     LeaveCrashedSeries(world, store, c);
 
     SeamsScope seams(c.answers);
-    Recover(world.paths, store, nullptr, kOurScript);
+    Recover(world.paths, store, store, nullptr, kOurScript, false);
 
     EXPECT_EQ(FileBytes(world.Cfg(c.game, steam::kAutoexec)), c.scriptAfter);
     EXPECT_EQ(FileBytes(world.Cfg(Other(c.game), steam::kAutoexec)), std::nullopt);
@@ -427,7 +427,7 @@ TEST(Recover, UsersScriptSurvivesTheNextSeries) {
     MemoryStore store;
     LeaveCrashedSeries(world, store, {game, true, false, {}, false, std::nullopt, ""});
     SeamsScope seams({false});
-    Recover(world.paths, store, nullptr, kOurScript);
+    Recover(world.paths, store, store, nullptr, kOurScript, false);
     BackupRegistry(world.paths);
 
     AutoexecRestorePending state;
@@ -450,9 +450,9 @@ TEST(Recover, WithoutLeftoversOnlyAPendingRestoreWritesTheKeys) {
   const Case cases[] = {
       {"0", "", {}},
       {"", "0", {}},
-      {"1", "", {"NoErrorWarning=0"}},
+      {"1", "", {"NoErrorWarning=0", "NoErrorWarning=0", "SeriesUser="}},
       {"0", "1", {"RestorePending=0"}},
-      {"1", "1", {"RestorePending=0", "NoErrorWarning=0"}},
+      {"1", "1", {"RestorePending=0", "NoErrorWarning=0", "NoErrorWarning=0", "SeriesUser="}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("NoErrorWarning '") + c.noErrorWarning + "', RestorePending '" +
@@ -467,7 +467,7 @@ TEST(Recover, WithoutLeftoversOnlyAPendingRestoreWritesTheKeys) {
     MemoryStore store;
     store.values[backup::kNoErrorWarningValue] = c.noErrorWarning;
     store.values[backup::kRestorePendingValue] = c.restorePending;
-    Recover(world.paths, store, nullptr, kOurScript);
+    Recover(world.paths, store, store, nullptr, kOurScript, false);
     EXPECT_EQ(store.writes, c.writes);
     EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(restores ? kHl2Start : kSeriesValues));
     EXPECT_EQ(files::FileExists(world.Backup(Game::HalfLife2)), !restores);
@@ -485,7 +485,7 @@ TEST(Recover, LockedSeriesScriptNeverCostsTheUsersScript) {
     // The user answers Yes, but neither the move back nor the delete can happen.
     SeamsScope seams({true});
     UniqueHandle lock = LockExclusively(script);
-    Recover(world.paths, store, nullptr, kOurScript);
+    Recover(world.paths, store, store, nullptr, kOurScript, false);
     EXPECT_EQ(seams.seams.log.size(), 1u);
   }
   EXPECT_EQ(FileBytes(saved), kUserScript);
@@ -493,15 +493,16 @@ TEST(Recover, LockedSeriesScriptNeverCostsTheUsersScript) {
 
   // The next start finds the set-aside script again and puts it back.
   SeamsScope seams({false});
-  Recover(world.paths, store, nullptr, kOurScript);
+  Recover(world.paths, store, store, nullptr, kOurScript, false);
   EXPECT_EQ(FileBytes(script), kUserScript);
   EXPECT_FALSE(files::FileExists(saved));
   EXPECT_EQ(store.values[backup::kNoErrorWarningValue], "1");
 }
 
 // The state a start finds: what Recover and the backup make of it, as start-up runs them.
-void StartUp(GameWorld& world, MemoryStore& store) {
-  Recover(world.paths, store, nullptr, kOurScript);
+// `store` serves as the machine's and the account's key alike.
+void StartUp(GameWorld& world, MemoryStore& store, bool gameRunning = false) {
+  Recover(world.paths, store, store, nullptr, kOurScript, gameRunning);
   BackupAtStart(world.paths, store);
 }
 
@@ -516,7 +517,7 @@ TEST(RestorePending, NoBackupTakesTheSeriesValuesForTheUsers) {
     MemoryStore store;
     store.values[backup::kNoErrorWarningValue] = "0";
     StartUp(world, store);
-    ASSERT_EQ(SecureBackupForSeries(world.paths, store, game), std::nullopt);
+    ASSERT_EQ(SecureBackupForSeries(world.paths, store, store, game), std::nullopt);
     EXPECT_EQ(store.values[backup::kRestorePendingValue], "1");
     // The series and its game change the values; the series ends cleanly, leaving no file.
     world.SetValues(game, kSeriesValues);
@@ -544,28 +545,18 @@ TEST(RestorePending, ARunningGameDefersTheRestore) {
   world.SetValues(Game::LostCoast, kLostCoastStart);
   MemoryStore store;
   StartUp(world, store);
-  ASSERT_EQ(SecureBackupForSeries(world.paths, store, Game::HalfLife2), std::nullopt);
+  ASSERT_EQ(SecureBackupForSeries(world.paths, store, store, Game::HalfLife2), std::nullopt);
   world.SetValues(Game::HalfLife2, kSeriesValues);
-
-  testing::TempFolder gameFolder("quorvel game running");
-  ASSERT_TRUE(
-      testing::CopyFileTo(testing::StandinsFolder() + "hl2.exe", gameFolder.Path() + "hl2.exe"));
   {
-    testing::ChildProcess game;
-    ASSERT_TRUE(game.Start(gameFolder.Path() + "hl2.exe -game hl2", gameFolder.Path()));
-    ASSERT_TRUE(
-        testing::PumpUntil([] { return !testing::ProcessIdsNamed("hl2.exe").empty(); }, 20000));
     SeamsScope seams({});
-    StartUp(world, store);
+    StartUp(world, store, true);
     EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kSeriesValues));
     EXPECT_EQ(FileBytes(world.Backup(Game::HalfLife2)), Fixture("hl2set.ini"));
     EXPECT_EQ(store.values[backup::kRestorePendingValue], "1");
     // A series of this run keeps the copy as it is.
-    EXPECT_EQ(SecureBackupForSeries(world.paths, store, Game::HalfLife2), std::nullopt);
+    EXPECT_EQ(SecureBackupForSeries(world.paths, store, store, Game::HalfLife2), std::nullopt);
     EXPECT_EQ(FileBytes(world.Backup(Game::HalfLife2)), Fixture("hl2set.ini"));
   }
-  ASSERT_TRUE(
-      testing::PumpUntil([] { return testing::ProcessIdsNamed("hl2.exe").empty(); }, 20000));
   SeamsScope seams({});
   StartUp(world, store);
   EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kHl2Start));
@@ -578,7 +569,7 @@ TEST(RestorePending, ExitButtonPutsTheValuesBackAndClearsIt) {
   world.SetValues(Game::LostCoast, kLostCoastStart);
   MemoryStore store;
   StartUp(world, store);
-  ASSERT_EQ(SecureBackupForSeries(world.paths, store, Game::LostCoast), std::nullopt);
+  ASSERT_EQ(SecureBackupForSeries(world.paths, store, store, Game::LostCoast), std::nullopt);
   world.SetValues(Game::LostCoast, kSeriesValues);
   RestoreGameSettings(world.paths, store);
   EXPECT_EQ(world.ReadValues(Game::LostCoast), Expect(kLostCoastStart));
@@ -636,7 +627,7 @@ TEST(SecureBackupForSeries, RefusesWhenTheUsersValuesOrScriptsAreNotSafe) {
     world.SetValues(Game::LostCoast, kLostCoastStart);
     c.arrange(world);
     MemoryStore store;
-    std::optional<std::string> refusal = SecureBackupForSeries(world.paths, store, c.game);
+    std::optional<std::string> refusal = SecureBackupForSeries(world.paths, store, store, c.game);
     if (c.messagePart) {
       ASSERT_TRUE(refusal) << "the series would start";
       EXPECT_NE(refusal->find(c.messagePart), std::string::npos) << *refusal;
@@ -680,7 +671,7 @@ TEST(Recover, TheSeriesOwnScriptIsRemovedInEitherGame) {
     MemoryStore store;
     store.values[backup::kNoErrorWarningValue] = "0";
     StartUp(world, store);
-    ASSERT_EQ(SecureBackupForSeries(world.paths, store, game), std::nullopt);
+    ASSERT_EQ(SecureBackupForSeries(world.paths, store, store, game), std::nullopt);
     PutFile(world.Cfg(game, steam::kAutoexec), kOurScript);
     world.SetValues(game, kSeriesValues);
 
@@ -697,6 +688,163 @@ TEST(Recover, TheSeriesOwnScriptIsRemovedInEitherGame) {
     StartUp(world, store);
     EXPECT_EQ(world.ReadValues(game), Expect(kSeriesValues));
   }
+}
+
+// Two Windows accounts on one PC share the game's folders but not its settings: a series of
+// one account that never ended is repaired by that account's start alone, and nothing the
+// other account does touches the first one's values, backup or marks.
+TEST(TwoAccounts, OneAccountsCrashedSeriesIsLeftToThatAccount) {
+  for (Game game : {Game::HalfLife2, Game::LostCoast}) {
+    SCOPED_TRACE(GameName(game));
+    GameWorld world;
+    const GamePaths& first = world.paths;
+    const GamePaths second = world.OtherAccount();
+    constexpr Values kSecondsOwn = {2, 4, 1, 1, 1080, 1920};
+    GameWorld::SetValues(second, Game::HalfLife2, kSecondsOwn);
+    GameWorld::SetValues(second, Game::LostCoast, kSecondsOwn);
+    MemoryStore machine, firstUser, secondUser;
+    machine.values[backup::kNoErrorWarningValue] = "0";
+
+    // The second account's start before the series: its own backup. A question would be
+    // answered No (and noted in the log).
+    SeamsScope seams({false});
+    Recover(second, machine, secondUser, nullptr, kOurScript, false);
+    BackupAtStart(second, secondUser);
+    // The first account's series, with the user's script set aside, dies midway.
+    world.SetValues(Game::HalfLife2, kHl2Start);
+    world.SetValues(Game::LostCoast, kLostCoastStart);
+    PutFile(world.Cfg(game, steam::kAutoexec), kUserScript);
+    PutFile(world.Cfg(game, steam::kValveRc), kUserValveRc);
+    ASSERT_EQ(SecureBackupForSeries(first, machine, firstUser, game), std::nullopt);
+    EXPECT_EQ(machine.values[backup::kSeriesUserValue], first.UserSid);
+    AutoexecRestorePending state;
+    ASSERT_TRUE(SetAsideAutoexec(state, first, game, nullptr));
+    PutFile(world.Cfg(game, steam::kAutoexec), kOurScript);
+    PutFile(world.Cfg(game, steam::kValveRcOld), kUserValveRc);
+    PutFile(world.Cfg(game, steam::kValveRc), "// changed by the game\r\n");
+    world.SetValues(game, kSeriesValues);
+    const std::string firstBackup = FileBytes(world.Backup(game)).value_or("");
+
+    // The second account starts and leaves with the exit button, twice over.
+    const auto machineBefore = machine.values;
+    for (int start = 1; start <= 2; ++start) {
+      Recover(second, machine, secondUser, nullptr, kOurScript, false);
+      BackupAtStart(second, secondUser);
+      RestoreGameSettings(second, secondUser);
+    }
+    EXPECT_TRUE(seams.seams.log.empty()) << "the second account was asked about the first's";
+    EXPECT_EQ(machine.values, machineBefore);
+    EXPECT_EQ(FileBytes(world.Cfg(game, steam::kAutoexec)), kOurScript);
+    EXPECT_EQ(FileBytes(world.Cfg(game, steam::kAutoexecOld)), kUserScript);
+    EXPECT_EQ(FileBytes(world.Cfg(game, steam::kValveRcOld)), kUserValveRc);
+    EXPECT_EQ(world.ReadValues(game), Expect(kSeriesValues));
+    EXPECT_EQ(FileBytes(world.Backup(game)), firstBackup);
+    EXPECT_EQ(firstUser.values[backup::kRestorePendingValue], "1");
+    EXPECT_EQ(GameWorld::ReadValues(second, game), Expect(kSecondsOwn));
+    EXPECT_NE(secondUser.values[backup::kRestorePendingValue], "1");
+    EXPECT_NE(secondUser.values[backup::kNoErrorWarningValue], "1");
+
+    // The first account's start puts everything of its own back.
+    Recover(first, machine, firstUser, nullptr, kOurScript, false);
+    EXPECT_EQ(FileBytes(world.Cfg(game, steam::kAutoexec)), kUserScript);
+    EXPECT_FALSE(files::FileExists(world.Cfg(game, steam::kAutoexecOld)));
+    EXPECT_EQ(FileBytes(world.Cfg(game, steam::kValveRc)), kUserValveRc);
+    EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kHl2Start));
+    EXPECT_EQ(world.ReadValues(Game::LostCoast), Expect(kLostCoastStart));
+    EXPECT_EQ(firstUser.values[backup::kRestorePendingValue], "0");
+    EXPECT_EQ(GameWorld::ReadValues(second, game), Expect(kSecondsOwn));
+  }
+}
+
+// An account's own pending restore is its own business: another account's series recorded
+// on the machine does not hold it back, and it writes only that account's keys.
+TEST(TwoAccounts, AnAccountsPendingRestoreIgnoresTheOthersSeries) {
+  GameWorld world;
+  const GamePaths second = world.OtherAccount();
+  world.SetValues(Game::HalfLife2, kHl2Start);
+  world.SetValues(Game::LostCoast, kLostCoastStart);
+  GameWorld::SetValues(second, Game::HalfLife2, kHl2Start);
+  GameWorld::SetValues(second, Game::LostCoast, kLostCoastStart);
+  MemoryStore machine, firstUser, secondUser;
+  SeamsScope seams({});
+  ASSERT_EQ(SecureBackupForSeries(second, machine, secondUser, Game::HalfLife2), std::nullopt);
+  GameWorld::SetValues(second, Game::HalfLife2, kSeriesValues);
+  ASSERT_EQ(SecureBackupForSeries(world.paths, machine, firstUser, Game::HalfLife2), std::nullopt);
+  world.SetValues(Game::HalfLife2, kSeriesValues);
+
+  Recover(second, machine, secondUser, nullptr, kOurScript, false);
+  EXPECT_EQ(GameWorld::ReadValues(second, Game::HalfLife2), Expect(kHl2Start));
+  EXPECT_EQ(secondUser.values[backup::kRestorePendingValue], "0");
+  EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kSeriesValues));
+  EXPECT_TRUE(files::FileExists(world.Backup(Game::HalfLife2)));
+  EXPECT_EQ(firstUser.values[backup::kRestorePendingValue], "1");
+}
+
+// A series that never ended is recovered even when its account's mark is missing (an earlier
+// version did not write it): its own script or a set-aside "valve.rc" proves it, and the
+// backup of that start goes back. A user's own script proves nothing.
+TEST(Recover, FilesOfAnUnfinishedSeriesRestoreWithoutTheMark) {
+  struct Case {
+    const char* name;
+    Game game;
+    bool seriesScript;
+    bool valveOld;
+    bool userScript;
+    bool backup;
+    bool restores;
+  };
+  const Case cases[] = {
+      {"series script, user's script set aside, valve_old.rc", Game::HalfLife2, true, true, true,
+       true, true},
+      {"series script alone", Game::LostCoast, true, false, false, true, true},
+      {"valve_old.rc alone", Game::HalfLife2, false, true, false, true, true},
+      {"the user's own autoexec.cfg alone", Game::HalfLife2, false, false, true, true, false},
+      {"series script but no backup", Game::HalfLife2, true, false, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameWorld world;
+    world.SetValues(Game::HalfLife2, kHl2Start);
+    world.SetValues(Game::LostCoast, kLostCoastStart);
+    if (c.backup) BackupRegistry(world.paths);
+    world.SetValues(c.game, kSeriesValues);
+    const std::string script = world.Cfg(c.game, steam::kAutoexec);
+    if (c.seriesScript) {
+      PutFile(script, kOurScript);
+      if (c.userScript) PutFile(world.Cfg(c.game, steam::kAutoexecOld), kUserScript);
+    } else if (c.userScript) {
+      PutFile(script, kUserScript);
+    }
+    if (c.valveOld) PutFile(world.Cfg(c.game, steam::kValveRcOld), kUserValveRc);
+    MemoryStore machine, user;
+    SeamsScope seams({false});
+    Recover(world.paths, machine, user, nullptr, kOurScript, false);
+    const Values& own = c.game == Game::LostCoast ? kLostCoastStart : kHl2Start;
+    EXPECT_EQ(world.ReadValues(c.game), Expect(c.restores ? own : kSeriesValues));
+    EXPECT_EQ(files::FileExists(world.Backup(c.game)), c.backup && !c.restores);
+    EXPECT_EQ(FileBytes(script), c.userScript ? std::optional(kUserScript) : std::nullopt);
+    EXPECT_NE(user.values[backup::kRestorePendingValue], "1");
+  }
+}
+
+// The same proof with the series' game still running: the restore is owed, and stays owed
+// (marked) after the proof itself has been cleaned up.
+TEST(Recover, AnUnfinishedSeriesWithItsGameRunningIsRestoredLater) {
+  GameWorld world;
+  world.SetValues(Game::HalfLife2, kHl2Start);
+  world.SetValues(Game::LostCoast, kLostCoastStart);
+  BackupRegistry(world.paths);
+  world.SetValues(Game::HalfLife2, kSeriesValues);
+  PutFile(world.Cfg(Game::HalfLife2, steam::kAutoexec), kOurScript);
+  MemoryStore machine, user;
+  SeamsScope seams({});
+  Recover(world.paths, machine, user, nullptr, kOurScript, true);
+  EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kSeriesValues));
+  EXPECT_EQ(user.values[backup::kRestorePendingValue], "1");
+  EXPECT_FALSE(files::FileExists(world.Cfg(Game::HalfLife2, steam::kAutoexec)));
+  Recover(world.paths, machine, user, nullptr, kOurScript, false);
+  EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kHl2Start));
+  EXPECT_EQ(user.values[backup::kRestorePendingValue], "0");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
 // A private world for the game settings tests: a folder tree below the temp folder with the
-// program folder and a Steam account holding both games' cfg folders, and the games'
-// settings keys under HKEY_USERS\<sid>. Both are created by the test and removed after it.
+// program folder, the Windows account's data folder and a Steam account holding both games'
+// cfg folders, and the games' settings keys under HKEY_USERS\<sid>. Both are created by the
+// test and removed after it. A second Windows account on the same PC shares the Steam folders
+// and has a SID and a data folder of its own.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -59,6 +61,8 @@ class GameWorld {
     files::ForceDirectories(root + "program\\");
     std::string account = root + "steam\\steamapps\\player\\";
     paths = DeriveGamePaths(root + "program\\", root + "steam\\", account, sid);
+    paths.DataFolder = root + "data\\";
+    files::ForceDirectories(paths.DataFolder);
     files::ForceDirectories(paths.Hl2CfgFolder);
     files::ForceDirectories(paths.LostCoastCfgFolder);
     sid_ = sid;
@@ -66,6 +70,19 @@ class GameWorld {
   }
   ~GameWorld() {
     if (!sid_.empty()) ::RegDeleteTreeA(HKEY_USERS, sid_.c_str());
+    for (const std::string& sid : otherSids_) ::RegDeleteTreeA(HKEY_USERS, sid.c_str());
+  }
+
+  // Another Windows account of the same PC: the same Steam and game folders, its own SID
+  // (keys removed at the end) and data folder.
+  GamePaths OtherAccount() {
+    GamePaths other = paths;
+    other.UserSid = NextSid();
+    other.DataFolder = folder_.Path() + "data " + other.UserSid + "\\";
+    files::ForceDirectories(other.DataFolder);
+    ::RegDeleteTreeA(HKEY_USERS, other.UserSid.c_str());
+    otherSids_.push_back(other.UserSid);
+    return other;
   }
   GameWorld(const GameWorld&) = delete;
   GameWorld& operator=(const GameWorld&) = delete;
@@ -79,12 +96,14 @@ class GameWorld {
   }
 
   std::string Cfg(steam::Game game, const char* file) const { return paths.CfgFolder(game) + file; }
-  std::string Backup(steam::Game game) const {
-    return paths.ProgramFolder + backup::BackupFileName(game);
+  std::string Backup(steam::Game game) const { return Backup(paths, game); }
+  static std::string Backup(const GamePaths& account, steam::Game game) {
+    return account.DataFolder + backup::BackupFileName(game);
   }
 
   // Creates the game's key (when missing) and stores the six values as REG_DWORD.
-  void SetValues(steam::Game game, const Values& values) const {
+  void SetValues(steam::Game game, const Values& values) const { SetValues(paths, game, values); }
+  static void SetValues(const GamePaths& paths, steam::Game game, const Values& values) {
     HKEY k = nullptr;
     ASSERT_EQ(::RegCreateKeyExA(HKEY_USERS, paths.GameSettingsKey(game).c_str(), 0, nullptr, 0,
                                 KEY_ALL_ACCESS, nullptr, &k, nullptr),
@@ -99,6 +118,10 @@ class GameWorld {
 
   // The six values as REG_DWORD; nullopt for one that is missing or of another type.
   std::array<std::optional<std::uint32_t>, 6> ReadValues(steam::Game game) const {
+    return ReadValues(paths, game);
+  }
+  static std::array<std::optional<std::uint32_t>, 6> ReadValues(const GamePaths& paths,
+                                                                steam::Game game) {
     std::array<std::optional<std::uint32_t>, 6> out;
     HKEY k = nullptr;
     if (::RegOpenKeyExA(HKEY_USERS, paths.GameSettingsKey(game).c_str(), 0, KEY_READ, &k) !=
@@ -129,6 +152,7 @@ class GameWorld {
  private:
   TempFolder folder_{text::Format("quorvel_backup_%lu_%d", ::GetCurrentProcessId(), NextNumber())};
   std::string sid_;
+  std::vector<std::string> otherSids_;
 };
 
 inline std::array<std::optional<std::uint32_t>, 6> Expect(const Values& v) {

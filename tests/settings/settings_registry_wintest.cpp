@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include "platform/win.h"
+// after win.h, which configures windows.h
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/errors.h"
 #include "platform/files_win.h"
+#include "platform/registry_win.h"
 #include "platform/seams_win.h"
 #include "settings/bench_settings.h"
 #include "settings/display_modes_win.h"
@@ -42,10 +48,12 @@ class SettingsRegistryTest : public ::testing::Test {
         ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVendorKey, 0, KEY_READ, &vendor) == ERROR_SUCCESS;
     if (vendor) ::RegCloseKey(vendor);
     ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kUserSettingsKeyPath);
     CreateKey();
   }
   void TearDown() override {
     DeleteKey();
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kUserSettingsKeyPath);
     if (!vendorExisted_) ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kVendorKey);
   }
 
@@ -326,13 +334,106 @@ TEST_F(SettingsRegistryTest, LoadAndSaveAgainstTheRealKey) {
   // The default results folder is the program's own "Benchmark\" folder.
   EXPECT_EQ(Stored("ResultPath"), files::ProgramFolder() + "Benchmark\\");
   EXPECT_EQ(controls.Text(Control::ProxyPassEdit), std::string(60, 'k'));
-  EXPECT_EQ(Stored("ProxyPassword"), EncodePassword(std::string(60, 'k')));
-  EXPECT_NE(Stored("ProxyPassword").find("\r\n"), std::string::npos);
+  // The password has moved from the machine's key to the account's own, protected.
+  EXPECT_EQ(Stored("ProxyPassword"), "<missing>");
+  EXPECT_EQ(ReadProxyPassword(), EncodePassword(std::string(60, 'k')));
+  EXPECT_NE(ReadProxyPassword().find("\r\n"), std::string::npos);
 
   settings.SlotsPointerLeft();
   EXPECT_EQ(Stored("2048"), "0");
   EXPECT_EQ(Stored("640"), "1");
   EXPECT_EQ(Stored("hdw3"), "0");
+}
+
+// The account's protected copy as it lies in the registry: REG_BINARY bytes; "<missing>" or
+// "<type N>" otherwise.
+std::string AccountPasswordBytes() {
+  std::vector<char> buffer(4096);
+  DWORD size = static_cast<DWORD>(buffer.size());
+  DWORD type = 0;
+  if (::RegGetValueA(HKEY_CURRENT_USER, kUserSettingsKeyPath, kProxyPasswordValue, RRF_RT_ANY,
+                     &type, buffer.data(), &size) != ERROR_SUCCESS)
+    return "<missing>";
+  if (type != REG_BINARY) return "<type " + std::to_string(type) + ">";
+  return std::string(buffer.data(), size);
+}
+
+// Every local account can read the machine's key; the proxy password is kept where only its
+// account can read it, and a password an earlier version left in the machine's key moves there.
+TEST_F(SettingsRegistryTest, ProxyPasswordIsTheAccountsOwnAndProtected) {
+  const std::string secret = EncodePassword("Gordon's proxy pass");
+  store.WriteString("ProxyPassword", secret);
+  EXPECT_EQ(Stored("ProxyPassword"), "<missing>");
+  const std::string bytes = AccountPasswordBytes();
+  ASSERT_NE(bytes.substr(0, 1), "<") << bytes;
+  EXPECT_EQ(bytes.find(secret), std::string::npos) << "stored as plain text";
+  EXPECT_EQ(store.ReadString("ProxyPassword"), secret);
+
+  struct Case {
+    const char* name;
+    const char* machine;  // the machine's value; nullptr: none
+    bool accountHasOne;
+    std::string read;
+    const char* machineAfter;
+  };
+  const Case cases[] = {
+      {"an earlier version's password moves", "cHc=", false, "cHc=", "<missing>"},
+      {"the account's own comes first", "b2xk", true, secret, "b2xk"},
+      {"none anywhere", nullptr, false, "", "<missing>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kUserSettingsKeyPath);
+    if (c.accountHasOne) store.WriteString("ProxyPassword", secret);
+    if (c.machine) SetString("ProxyPassword", c.machine);
+    EXPECT_EQ(store.ReadString("ProxyPassword"), c.read);
+    EXPECT_EQ(Stored("ProxyPassword"), c.machineAfter);
+    // Moved or not, the next read finds the same.
+    EXPECT_EQ(store.ReadString("ProxyPassword"), c.read);
+    if (!c.read.empty()) EXPECT_EQ(AccountPasswordBytes().find(c.read), std::string::npos);
+    ::RegDeleteValueA(reg::Open(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_SET_VALUE).Get(),
+                      "ProxyPassword");
+  }
+
+  // Bytes that this account's protection did not make (another account's, damaged) are no
+  // password.
+  ::RegDeleteTreeA(HKEY_CURRENT_USER, kUserSettingsKeyPath);
+  UserSettingsStore account;
+  account.WriteString("other", "");
+  RegKey key = reg::Open(HKEY_CURRENT_USER, kUserSettingsKeyPath, KEY_SET_VALUE);
+  const BYTE junk[] = {1, 0, 0, 0, 0xd0, 0x8c, 0x9d, 0xdf, 0x01, 0x15};
+  ASSERT_EQ(::RegSetValueExA(key.Get(), kProxyPasswordValue, 0, REG_BINARY, junk, sizeof junk),
+            ERROR_SUCCESS);
+  EXPECT_EQ(store.ReadString("ProxyPassword"), "");
+}
+
+// The program asks for exactly the rights that users hold on the machine's key.
+TEST_F(SettingsRegistryTest, TheKeyIsOpenedToQueryAndSetValuesOnly) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+      "D:(A;;0x3;;;WD)", SDDL_REVISION_1, &sd, nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  ::GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+  std::string object = std::string("MACHINE\\") + kSettingsKeyPath;
+  ASSERT_EQ(::SetNamedSecurityInfoA(object.data(), SE_REGISTRY_KEY,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, dacl, nullptr),
+            DWORD{ERROR_SUCCESS});
+  ::LocalFree(sd);
+  // The rights are kept: a key opened for more than querying and setting values is refused.
+  EXPECT_FALSE(reg::Open(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_ALL_ACCESS));
+  EXPECT_TRUE(store.KeyExists());
+  EXPECT_NO_THROW(store.WriteString("Note", "query and set are enough"));
+  EXPECT_EQ(store.ReadString("Note"), "query and set are enough");
+  // Back to rights with which the test can remove the key.
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+      "D:(A;;KA;;;WD)", SDDL_REVISION_1, &sd, nullptr));
+  ::GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+  EXPECT_EQ(::SetNamedSecurityInfoA(object.data(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, dacl, nullptr),
+            DWORD{ERROR_SUCCESS});
+  ::LocalFree(sd);
 }
 
 TEST(SettingsPlatform, EnvironmentOfTheRealMachine) {

@@ -347,8 +347,8 @@ TEST(DxdiagStandin, WritesTheReportTheCollectorReads) {
     ProcessRunner dxrun;
     bool ended = false;
     dxrun.OnTerminate = [&](ProcessRunner&, std::uint32_t) { ended = true; };
-    // The output path is not quoted, although it has a blank.
-    dxrun.CommandLine = testing::StandinsFolder() + "dxdiag.exe /whql:on /t " + report;
+    // The output path has a blank, so it is quoted.
+    dxrun.CommandLine = testing::StandinsFolder() + "dxdiag.exe /whql:on /t \"" + report + "\"";
     dxrun.CurrentDirectory = temp.Path();
     dxrun.Run();
     ASSERT_TRUE(testing::PumpUntil([&] { return ended; }, 20000));

@@ -47,6 +47,10 @@ ProgramEnvironment::ProgramEnvironment(const std::string& name) {
   AccountFolder = SteamFolder + "steamapps\\player\\";
   CopyFromBuild("quorvel_testhost.exe", ProgramPath);
   files::ForceDirectories(SteamFolder);
+  // The account's own data folder and key start empty too, as for a new account.
+  DataFolder = files::UserDataFolder();
+  if (!DataFolder.empty()) RemoveTree(DataFolder);
+  ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Zarvent\\Quorvel");
 }
 
 ProgramEnvironment::~ProgramEnvironment() {

@@ -37,6 +37,9 @@ class ProgramEnvironment {
   std::string ProgramPath;    // the test host program in InstallFolder
   std::string SteamFolder;    // Root + "Steam\"
   std::string AccountFolder;  // SteamFolder + "steamapps\player\"
+  // The Windows account's own data folder (%LOCALAPPDATA%\Zarvent\Quorvel\), removed at
+  // the start with the account's key HKCU\Software\Zarvent\Quorvel.
+  std::string DataFolder;
 
   // The settings key HKLM\SOFTWARE\Zarvent\Quorvel, created afresh with these values.
   void CreateSettingsKey(std::initializer_list<std::pair<const char*, const char*>> values = {});

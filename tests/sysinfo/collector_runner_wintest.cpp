@@ -22,7 +22,7 @@ class CollectorWithRunnerTest : public ::testing::Test {
                                 nullptr, &k, nullptr),
               ERROR_SUCCESS);
     RegKey created(k);
-    folders.program = program.Path();
+    folders.output = program.Path();
     folders.system = system.Path().substr(0, system.Path().size() - 1);
   }
   void TearDown() override {
@@ -66,7 +66,7 @@ TEST_F(CollectorWithRunnerTest, ToolReportIsReadWhenTheToolHasEnded) {
   EXPECT_EQ(snapshot.SoundDevice, "Simulated HD Audio Device");
   EXPECT_EQ(store.ReadString("Display Memory"), " 256.0 MB");
   EXPECT_EQ(store.ReadString("Sound"), "Simulated HD Audio Device");
-  EXPECT_FALSE(files::FileExists(folders.program + "dxinfo.txt"));
+  EXPECT_FALSE(files::FileExists(folders.output + "dxinfo.txt"));
   EXPECT_EQ(dxrun.State(), RunnerState::Idle);
   EXPECT_TRUE(seams.log.empty()) << seams.log.front();
 }

@@ -37,16 +37,16 @@ class CollectorTest : public ::testing::Test {
                                 nullptr, &k, nullptr),
               ERROR_SUCCESS);
     RegKey created(k);
-    // Blanks in both folders: nothing in the command line may quote or cut them.
-    folders.program = TempFolder("Quorvel collector program");
+    // Blanks in both folders, as in an account's folder below "Documents and Settings".
+    folders.output = TempFolder("Quorvel collector program");
     std::string system = TempFolder("Quorvel collector system32");
     folders.system = system.substr(0, system.size() - 1);
     ASSERT_TRUE(files::WriteAll(folders.system + "\\dxdiag.exe", "MZ"));
-    files::DeleteQuietly(folders.program + "dxinfo.txt");
+    files::DeleteQuietly(folders.output + "dxinfo.txt");
   }
   void TearDown() override {
     ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
-    files::DeleteQuietly(folders.program + "dxinfo.txt");
+    files::DeleteQuietly(folders.output + "dxinfo.txt");
     files::DeleteQuietly(folders.system + "\\dxdiag.exe");
     InstallSeams(nullptr);
   }
@@ -65,7 +65,7 @@ class CollectorTest : public ::testing::Test {
   void Cache(const char* name, const char* text) { store.WriteString(name, text); }
   void ToolWrites(const std::string& fixture) {
     ASSERT_TRUE(
-        ::CopyFileA(FixturePath(fixture).c_str(), (folders.program + "dxinfo.txt").c_str(), FALSE))
+        ::CopyFileA(FixturePath(fixture).c_str(), (folders.output + "dxinfo.txt").c_str(), FALSE))
         << FixturePath(fixture);
   }
 
@@ -125,8 +125,8 @@ TEST_F(CollectorTest, ToolReportFillsValuesAndCacheAndIsDeleted) {
   SystemInfoCollector collector = Collector();
   collector.CollectSystemInfo(Prepare());
   ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0], folders.system + "\\dxdiag.exe /whql:on /t " + folders.program +
-                           "dxinfo.txt|" + folders.system);
+  EXPECT_EQ(starts[0], folders.system + "\\dxdiag.exe /whql:on /t \"" + folders.output +
+                           "dxinfo.txt\"|" + folders.system);
   EXPECT_EQ(prepared, 0) << "the series waits for the tool's end";
 
   ToolWrites("full_report.txt");
@@ -139,7 +139,7 @@ TEST_F(CollectorTest, ToolReportFillsValuesAndCacheAndIsDeleted) {
   EXPECT_EQ(store.ReadString("Display Memory"), " 256.0 MB");
   EXPECT_EQ(store.ReadString("Driver Version"), " 6.14.0010.6614 (English)");
   EXPECT_EQ(store.ReadString("Sound"), "Realtek HD Audio output");
-  EXPECT_FALSE(files::FileExists(folders.program + "dxinfo.txt"));
+  EXPECT_FALSE(files::FileExists(folders.output + "dxinfo.txt"));
 
   // The next series comes from the cache and keeps the card name already read.
   collector.CollectSystemInfo(Prepare());
@@ -172,7 +172,7 @@ TEST_F(CollectorTest, ReportWithoutDevicesLeavesTheCacheEmptySoTheToolRunsAgain)
   EXPECT_EQ(snapshot.CardName, "indeterminable");
   EXPECT_EQ(snapshot.SoundDevice, "indeterminable");
   EXPECT_EQ(store.ReadString("Display Memory"), "");
-  EXPECT_FALSE(files::FileExists(folders.program + "dxinfo.txt"));
+  EXPECT_FALSE(files::FileExists(folders.output + "dxinfo.txt"));
   collector.CollectSystemInfo(Prepare());
   EXPECT_EQ(starts.size(), 2u);
 }
@@ -204,7 +204,7 @@ TEST_F(CollectorTest, EachCollectionPreparesTheSeriesExactlyOnce) {
   collector.dxrunTerminate(dxrun, 0);
   EXPECT_EQ(prepared, 1);
   EXPECT_EQ(snapshot.CardName, "indeterminable") << "the second end must not read a report";
-  EXPECT_TRUE(files::FileExists(folders.program + "dxinfo.txt"));
+  EXPECT_TRUE(files::FileExists(folders.output + "dxinfo.txt"));
 }
 
 TEST_F(CollectorTest, RefusedStartIsTreatedLikeAMissingTool) {
@@ -254,7 +254,7 @@ TEST_F(CollectorTest, MissingSettingsKeyFailsTheCacheWriteButRemovesTheReport) {
     EXPECT_STREQ(e.what(), "Failed to set data for 'Display Memory'");
   }
   EXPECT_EQ(snapshot.DisplayMemory, " 256.0 MB");
-  EXPECT_FALSE(files::FileExists(folders.program + "dxinfo.txt"));
+  EXPECT_FALSE(files::FileExists(folders.output + "dxinfo.txt"));
   EXPECT_EQ(prepared, 0);
 }
 

@@ -162,9 +162,12 @@ TEST(DxdiagReport, HugeLinesAreHandled) {
   EXPECT_FALSE(got.SoundDevice);
 }
 
-TEST(DxdiagReport, CommandLineIsNotQuoted) {
-  EXPECT_EQ(DxdiagCommandLine("C:\\WINDOWS\\system32", "C:\\Program Files\\Zarvent\\"),
-            "C:\\WINDOWS\\system32\\dxdiag.exe /whql:on /t C:\\Program Files\\Zarvent\\dxinfo.txt");
+TEST(DxdiagReport, CommandLineQuotesTheOutputPath) {
+  EXPECT_EQ(DxdiagCommandLine("C:\\WINDOWS\\system32",
+                              "C:\\Documents and Settings\\Gordon\\Local Settings\\Application "
+                              "Data\\Zarvent\\Quorvel\\"),
+            "C:\\WINDOWS\\system32\\dxdiag.exe /whql:on /t \"C:\\Documents and "
+            "Settings\\Gordon\\Local Settings\\Application Data\\Zarvent\\Quorvel\\dxinfo.txt\"");
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ TEST_F(SearchTest, EndingTheProgramDuringTheSearchStopsTheStartUpThere) {
   EXPECT_FALSE(completed);
   // Nothing after the search ran: no "Path", no backup of the game's settings, no About view.
   EXPECT_EQ(Setting("Path"), "stale");
-  EXPECT_FALSE(files::FileExists(machine->InstallFolder + "hl2set.ini"));
+  EXPECT_FALSE(files::FileExists(machine->DataFolder + "hl2set.ini"));
   EXPECT_FALSE(window->AboutViewShown());
   EXPECT_EQ(window->Paths().AccountFolder, "");
   // The quit message is there again for the program's own loop.

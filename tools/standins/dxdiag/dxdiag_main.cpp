@@ -2,8 +2,9 @@
 // program looks for the tool, the system folder.
 //
 //   dxdiag.exe /whql:on /t FILE   waits a little, then writes a text report to FILE and ends.
-//                                 FILE is the whole rest of the command line after "/t"
-//                                 (blanks included; surrounding double quotes are dropped).
+//                                 FILE is the one argument after "/t", as a program's usual
+//                                 argument parsing takes it: a path with blanks must be in
+//                                 double quotes, or only its part before the first blank counts.
 //   anything else                 ends at once without writing anything.
 //
 // The report has a system section, a display devices section (every device: "Card name:",
@@ -102,10 +103,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::string file;
   for (size_t i = 1; i < tokens.size(); ++i) {
     if (standin::EqualsNoCase(tokens[i].text, "/t")) {
-      file = standin::RestAfter(commandLine, tokens[i].end);
-      while (!file.empty() && (file.back() == ' ' || file.back() == '\t')) file.pop_back();
-      if (file.size() >= 2 && file.front() == '"' && file.back() == '"')
-        file = file.substr(1, file.size() - 2);
+      if (i + 1 < tokens.size()) file = tokens[i + 1].text;
       break;
     }
   }
