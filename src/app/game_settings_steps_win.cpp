@@ -7,7 +7,12 @@
 namespace quorvel {
 
 void RecoverAndBackUpGameSettings(MainWindow& window) {
-  Recover(window.Paths(), window.Store(), window.Handle(), bench::AutoexecText());
+  // Without the game its folders are bare relative texts: nothing of a series can lie
+  // there, and nothing is touched in whatever folder the program was started from. An
+  // unfinished series' registry values stay marked and go back at the exit button or at
+  // the next start that finds the game.
+  if (!window.Paths().AccountFolder.empty())
+    Recover(window.Paths(), window.Store(), window.Handle(), bench::AutoexecText());
   BackupAtStart(window.Paths(), window.Store());
 }
 

@@ -37,6 +37,7 @@ class ProgramEnvironment {
   std::string ProgramPath;    // the test host program in InstallFolder
   std::string SteamFolder;    // Root + "Steam\"
   std::string AccountFolder;  // SteamFolder + "steamapps\player\"
+  std::string CurrentFolder;  // Root + "current folder\": where started programs start from
 
   // The settings key HKLM\SOFTWARE\Zarvent\Quorvel, created afresh with these values.
   void CreateSettingsKey(std::initializer_list<std::pair<const char*, const char*>> values = {});
