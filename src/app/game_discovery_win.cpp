@@ -173,26 +173,74 @@ std::optional<std::string> ReadSteamFile(const std::string& path) {
   return bytes;
 }
 
-// The folder holding "hl2.exe" in one of Steam's other library folders, found through the
-// library list and each library's app manifest of Half-Life 2; "" when none holds it.
-std::string FindInLibraries(const std::string& steamFolder) {
-  std::optional<std::string> list = ReadSteamFile(
-      library::SteamAppsFolder(text::WithBackslash(steamFolder)) + steam::kLibraryFoldersFile);
-  if (!list) return std::string();
-  for (const std::string& folder : library::LibraryFolders(*list)) {
-    std::optional<std::string> manifest =
-        ReadSteamFile(library::ManifestPath(folder, steam::kHl2AppId));
+// What Steam's records say about one game: the folder a manifest names that holds the
+// game, or only that some manifest named a folder (which does not hold it).
+struct RecordedGame {
+  std::string folder;  // "...\steamapps\common\<installdir>\"; "" when none holds the game
+  bool named = false;
+};
+
+RecordedGame FindRecordedGame(const std::vector<std::string>& libraries, const char* app) {
+  RecordedGame game;
+  for (const std::string& library : libraries) {
+    std::optional<std::string> manifest = ReadSteamFile(library::ManifestPath(library, app));
     if (!manifest) continue;
     std::optional<std::string> installDir = library::ManifestInstallDir(*manifest);
     if (!installDir) continue;
-    std::string gameFolder = library::InstalledGameFolder(folder, *installDir, steam::kGameProgram);
-    if (!gameFolder.empty() && files::FileExists(gameFolder + steam::kGameProgram))
-      return gameFolder;
+    std::string folder = library::InstalledGameFolder(library, *installDir, steam::kGameProgram64);
+    if (folder.empty()) continue;
+    game.named = true;
+    if (HoldsGameProgram(folder)) {
+      game.folder = std::move(folder);
+      return game;
+    }
   }
-  return std::string();
+  return game;
+}
+
+// The game through Steam's library list and app manifests; nullopt when Steam keeps no list
+// to go by, or when a manifest names a folder without the game (the search decides then).
+std::optional<GameLocation> LocateThroughSteamRecords(const std::string& steamFolder) {
+  std::optional<std::string> listText =
+      ReadSteamFile(library::SteamAppsFolder(steamFolder) + steam::kLibraryFoldersFile);
+  if (!listText) return std::nullopt;
+  std::optional<std::vector<std::string>> listed = library::ReadLibraryList(*listText);
+  if (!listed) return std::nullopt;
+  // The Steam folder is a library of its own, whether the list names it (today) or not.
+  std::vector<std::string> libraries{steamFolder};
+  for (std::string& folder : *listed)
+    if (!text::EqualsNoCase(folder, steamFolder)) libraries.push_back(std::move(folder));
+
+  RecordedGame hl2 = FindRecordedGame(libraries, steam::kHl2AppId);
+  RecordedGame lostCoast = FindRecordedGame(libraries, steam::kLostCoastAppId);
+  GameLocation found;
+  // A manifest whose folder lacks the game leaves it to the search.
+  if (hl2.folder.empty() && (hl2.named || (lostCoast.folder.empty() && lostCoast.named)))
+    return std::nullopt;
+  const std::string& home = !hl2.folder.empty() ? hl2.folder : lostCoast.folder;
+  // No library names the game: Steam has not installed it.
+  if (home.empty()) return found;
+  found.AccountFolder = AccountFolderFromMatch(home);
+  if (!hl2.folder.empty()) found.Hl2GameFolder = hl2.folder + "hl2\\";
+  // Lost Coast: its own manifest's folder, else inside Half-Life 2 (today's Steam installs it
+  // there), else the folder derived from the account.
+  for (const std::string& candidate : {lostCoast.folder, hl2.folder}) {
+    if (candidate.empty()) continue;
+    const std::string folder = candidate + "lostcoast\\";
+    if (files::DirectoryExists(folder)) {
+      found.LostCoastGameFolder = folder;
+      break;
+    }
+  }
+  return found;
 }
 
 }  // namespace
+
+bool HoldsGameProgram(const std::string& folder) {
+  return files::FileExists(folder + steam::kGameProgram) ||
+         files::FileExists(folder + steam::kGameProgram64);
+}
 
 std::string FindAccountFolder(const std::string& steamFolder, const std::atomic<bool>* stop) {
   if (steamFolder.empty()) return std::string();
@@ -203,10 +251,11 @@ std::string FindAccountFolder(const std::string& steamFolder, const std::atomic<
 GameLocation LocateGame(const std::string& steamFolder, const std::atomic<bool>* stop) {
   GameLocation found;
   if (steamFolder.empty()) return found;
+  if (std::optional<GameLocation> recorded =
+          LocateThroughSteamRecords(text::WithBackslash(steamFolder)))
+    return *recorded;
   std::string matchFolder = GameSearch(stop).Run(steamFolder);
-  if (stop && stop->load()) return found;
-  if (matchFolder.empty()) matchFolder = FindInLibraries(steamFolder);
-  if (matchFolder.empty()) return found;
+  if (matchFolder.empty() || (stop && stop->load())) return found;
   found.AccountFolder = AccountFolderFromMatch(matchFolder);
   found.LostCoastInsideHalfLife2 =
       !found.AccountFolder.empty() &&

@@ -30,14 +30,25 @@ struct GameLocation {
   // Lost Coast has no folder of its own beside Half-Life 2 but is the "lostcoast" game
   // folder inside it (Steam's layout of today).
   bool LostCoastInsideHalfLife2 = false;
+  // The game folders as Steam's own records place them, each ending with "\"; "" where
+  // they are the ones derived from the account folder.
+  std::string Hl2GameFolder;
+  std::string LostCoastGameFolder;
 };
 
-// The game for start-up: the search of FindAccountFolder; when it finds nothing, Half-Life
-// 2 in one of Steam's other library folders ("steamapps\libraryfolders.vdf" and each
-// library's "steamapps\appmanifest_220.acf"), its account folder being the parent of the
-// folder that holds "hl2.exe" there too. Files of Steam that are missing, unreadable,
-// larger than 1 MB or not as expected count as naming no library. An empty result soon
-// after `stop` becomes true.
+// Whether `folder` (ending with "\") holds the game's program, under either of its names.
+bool HoldsGameProgram(const std::string& folder);
+
+// The game for start-up. When Steam keeps its library list ("steamapps\libraryfolders.vdf"
+// in the Steam folder), its records decide: the Steam folder and every listed library are
+// asked in turn for the app manifest of Half-Life 2 ("appmanifest_220.acf"; Lost Coast's
+// "appmanifest_340.acf" when Half-Life 2 has none), and the game is the manifest's
+// "installdir" below "steamapps\common\", whatever other "hl2.exe" files lie anywhere. The
+// account folder is the parent of that folder. No library naming the game means it is not
+// installed; a manifest naming a folder that does not hold the game, and a list that is not
+// one, leave it to the search of FindAccountFolder, which is also all there is without a
+// list (Steam of 2004-08). Files of Steam that are missing, unreadable, larger than 1 MB or
+// not as expected count as naming nothing. An empty result soon after `stop` becomes true.
 GameLocation LocateGame(const std::string& steamFolder, const std::atomic<bool>* stop = nullptr);
 
 // The textual SID of the user running the program; "" when it cannot be determined.

@@ -8,8 +8,13 @@
 namespace quorvel {
 
 void RecoverAndBackUpGameSettings(MainWindow& window) {
-  Recover(window.Paths(), window.Store(), window.UserStore(), window.Handle(),
-          bench::AutoexecText(), ProcessPresence().GameProcessRunning());
+  // Without the game its folders are bare relative texts: nothing of a series can lie
+  // there, and nothing is touched in whatever folder the program was started from. An
+  // unfinished series' registry values stay marked and go back at the exit button or at
+  // the next start that finds the game.
+  if (!window.Paths().AccountFolder.empty())
+    Recover(window.Paths(), window.Store(), window.UserStore(), window.Handle(),
+            bench::AutoexecText(), GameRuns());
   BackupAtStart(window.Paths(), window.UserStore());
 }
 

@@ -51,6 +51,7 @@ int RunProgram(HINSTANCE instance) {
     picker.Create();
     main.AttachPicker(&picker);
     news.Create();
+    news.MainWindow = main.Handle();
     main.Activated = [&] { news.FormActivate(); };
     // Start-up showed the window before the news window existed: its first activation
     // counts now.

@@ -127,6 +127,7 @@ bool RunSteps(MainWindow& window, const StartupOptions& options) {
   window.Store().WriteString("Path", game.AccountFolder);
   paths = DeriveGamePaths(options.programFolder, steamFolder, game.AccountFolder, "");
   if (game.LostCoastInsideHalfLife2) UseLostCoastInsideHalfLife2(paths);
+  UseRecordedGameFolders(paths, game.Hl2GameFolder, game.LostCoastGameFolder);
 
   // 16.-17. the remaining settings, the user's SID.
   settings.LoadRemaining();
@@ -138,6 +139,12 @@ bool RunSteps(MainWindow& window, const StartupOptions& options) {
 
   // 20.
   window.ShowAboutView();
+  // Without the game a series would prepare folders relative to wherever the program was
+  // started from: the run button stays off and says why.
+  if (game.AccountFolder.empty()) {
+    window.DisableBenchButton(kGameNotFoundMessage);
+    window.SetStatus(kGameNotFoundMessage);
+  }
   return true;
 }
 

@@ -13,6 +13,9 @@ class MainWindow;
 inline constexpr const char* kReinstallMessage =
     "Please reinstall the Zarvent Half-Life 2 Benchmark!";
 inline constexpr const char* kInstallGameMessage = "Please install the Half-Life 2!";
+// The run button's tooltip and the status line when Steam is there but the game is not.
+inline constexpr const char* kGameNotFoundMessage =
+    "Half-Life 2 was not found! Please install the Half-Life 2!";
 // The status line while the start-up runs.
 inline constexpr const char* kStartingStatus = "Starting...";
 inline constexpr const char* kSearchingStatus = "Looking for Half-Life 2 in the Steam folder...";

@@ -63,11 +63,15 @@ std::optional<std::string> CleanLibraryPath(const std::string& raw) {
 }  // namespace
 
 std::vector<std::string> LibraryFolders(std::string_view vdfText) {
-  std::vector<std::string> folders;
+  return ReadLibraryList(vdfText).value_or(std::vector<std::string>());
+}
+
+std::optional<std::vector<std::string>> ReadLibraryList(std::string_view vdfText) {
   std::optional<kv::Node> root = kv::Parse(vdfText);
-  if (!root) return folders;
+  if (!root) return std::nullopt;
   const kv::Node* list = root->Child("libraryfolders");
-  if (!list || !list->section) return folders;
+  if (!list || !list->section) return std::nullopt;
+  std::vector<std::string> folders;
   for (const kv::Node& entry : list->children) {
     if (!IsNumber(entry.name)) continue;
     const std::string* raw = entry.section ? entry.Value("path") : &entry.value;

@@ -20,6 +20,9 @@ inline constexpr size_t kMaxPath = 259;
 // absolute paths ("D:\..." or "D:/...") without "." or ".." parts and without characters a
 // path cannot hold are taken; "/" becomes "\". A text that is not KeyValues gives none.
 std::vector<std::string> LibraryFolders(std::string_view vdfText);
+// The same, or nullopt when the text is not a library list at all (not KeyValues, or no
+// "libraryfolders" section): then Steam keeps no list the program can go by.
+std::optional<std::vector<std::string>> ReadLibraryList(std::string_view vdfText);
 
 // The folder name in an app manifest's "AppState" / "installdir"; nullopt when missing or
 // when it is not one plain folder name (empty, "." or "..", a separator, a drive colon, a

@@ -21,4 +21,16 @@ void UseLostCoastInsideHalfLife2(GamePaths& paths) {
   paths.LostCoastCfgFolder = paths.LostCoastGameFolder + steam::kCfgSubfolder;
 }
 
+void UseRecordedGameFolders(GamePaths& paths, const std::string& hl2GameFolder,
+                            const std::string& lostCoastGameFolder) {
+  if (!hl2GameFolder.empty()) {
+    paths.Hl2GameFolder = hl2GameFolder;
+    paths.Hl2CfgFolder = hl2GameFolder + steam::kCfgSubfolder;
+  }
+  if (!lostCoastGameFolder.empty()) {
+    paths.LostCoastGameFolder = lostCoastGameFolder;
+    paths.LostCoastCfgFolder = lostCoastGameFolder + steam::kCfgSubfolder;
+  }
+}
+
 }  // namespace quorvel

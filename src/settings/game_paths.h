@@ -37,6 +37,11 @@ struct GamePaths {
 // folder, where Steam of today keeps them.
 void UseLostCoastInsideHalfLife2(GamePaths& paths);
 
+// The game folders where Steam's records place them, each ending with a backslash, with
+// their cfg folders; an empty text keeps the folder as it is.
+void UseRecordedGameFolders(GamePaths& paths, const std::string& hl2GameFolder,
+                            const std::string& lostCoastGameFolder);
+
 // Fills the game folders from the account folder by plain concatenation.
 GamePaths DeriveGamePaths(const std::string& programFolder, const std::string& steamFolder,
                           const std::string& accountFolder, const std::string& userSid);

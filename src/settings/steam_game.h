@@ -16,6 +16,9 @@ inline constexpr const char* kSteamExeValue = "SteamExe";
 // Program file names as they appear in the process list and on disk.
 inline constexpr const char* kSteamProgram = "steam.exe";
 inline constexpr const char* kGameProgram = "hl2.exe";
+// Today's Half-Life 2 runs on 64-bit Windows as this program, beside "hl2.exe" in its
+// folder; a process under either name is the game.
+inline constexpr const char* kGameProgram64 = "hl2_win64.exe";
 
 // Folders below a Steam account folder (each ends with a backslash).
 inline constexpr const char* kHl2GameSubfolder = "half-life 2\\hl2\\";

@@ -54,19 +54,23 @@ void ProcessPresence::CheckSteamRunning() {
   SteamRunning = process::SteamInProcessList(ProcessNames);
 }
 
-bool ProcessPresence::GameProcessRunning() const {
+bool GameRuns() {
   if (auto processes = RunningProcesses()) {
+    // Every process under either name counts: a 32-bit launcher that has just ended must not
+    // hide the 64-bit game that still plays.
     for (const auto& [id, name] : *processes) {
       if (!process::IsGameProcessName(name)) continue;
       UniqueHandle game(::OpenProcess(SYNCHRONIZE, FALSE, id));
-      return game && ::WaitForSingleObject(game.Get(), 0) == WAIT_TIMEOUT;
+      if (game && ::WaitForSingleObject(game.Get(), 0) == WAIT_TIMEOUT) return true;
     }
   }
   return false;
 }
 
+bool ProcessPresence::GameProcessRunning() const { return GameRuns(); }
+
 void ProcessPresence::CheckGameRunning() {
-  bool running = GameProcessRunning();
+  bool running = GameRuns();
   if (!running) {
     GameRunning = false;
     return;

@@ -6,6 +6,11 @@
 
 namespace quorvel {
 
+// Whether the game runs: a process named "hl2.exe" or "hl2_win64.exe" (any case, any folder)
+// that has not ended. The one answer for the run sequencer, recovery and the exit paths.
+// Any thread; false when the process list cannot be taken.
+bool GameRuns();
+
 class ProcessPresence {
  public:
   // Written only by CheckSteamRunning; false until the first successful check.
@@ -20,14 +25,12 @@ class ProcessPresence {
   // its value. User-interface thread only.
   void CheckSteamRunning();
 
-  // Sets GameRunning to whether the first process named "hl2.exe" (any case) is still
-  // running. When it is, first pauses CurrentSeams().WaitMs(5000) ms, then handles the
-  // pending user-interface messages once, so other events may run inside this call.
-  // User-interface thread only.
+  // Sets GameRunning to GameRuns(). While the game runs, first pauses
+  // CurrentSeams().WaitMs(5000) ms, then handles the pending user-interface messages once, so
+  // other events may run inside this call. User-interface thread only.
   void CheckGameRunning();
 
-  // Whether the first process named "hl2.exe" (any case) is still running, without pausing
-  // and without touching GameRunning. User-interface thread only.
+  // GameRuns(), without pausing and without touching GameRunning.
   bool GameProcessRunning() const;
 };
 

@@ -19,7 +19,8 @@ bool SteamInProcessList(const std::vector<std::string>& names) {
 }
 
 bool IsGameProcessName(std::string_view exeName) {
-  return text::EqualsNoCase(exeName, steam::kGameProgram);
+  return text::EqualsNoCase(exeName, steam::kGameProgram) ||
+         text::EqualsNoCase(exeName, steam::kGameProgram64);
 }
 
 std::string BaseName(std::string_view path) {

@@ -15,7 +15,8 @@ std::string JoinProcessNames(const std::vector<std::string>& names);
 // so "oldsteam.exe" counts too.
 bool SteamInProcessList(const std::vector<std::string>& names);
 
-// Whether `exeName` is exactly "hl2.exe", ignoring case.
+// Whether `exeName` is the game's: exactly "hl2.exe" or "hl2_win64.exe" (today's 64-bit
+// game), ignoring case.
 bool IsGameProcessName(std::string_view exeName);
 
 // The file name part of a path ("C:\x\hl2.exe" -> "hl2.exe"); a bare name is returned as is.

@@ -8,6 +8,8 @@
 #include "platform/libraries_win.h"
 #include "platform/registry_win.h"
 #include "settings/settings_store.h"
+#include "ui/news_layout.h"
+#include "ui/widgets_win.h"
 #include "update/update_info.h"
 
 namespace quorvel {
@@ -241,24 +243,79 @@ void TForm5::FormActivate() {
   if (!key) return;
   if (reg::ReadString(key.Get(), "News").value_or("") != "0") return;
   reg::WriteString(key.Get(), "News", "1");
-  ::ShowWindow(hwnd_, SW_SHOW);
   std::optional<bool> online = OnlineTest ? OnlineTest() : InetOnline();
   if (online) online_ = *online;
-  if (online_) {
-    Navigate(update::kNewsURL);
-  } else {
-    std::string local = programFolder_ + kOfflineNewsFile;
-    if (files::FileExists(local)) Navigate(local);
-  }
-}
-
-void TForm5::Navigate(const std::string& target) {
-  navigatedTo_ = target;
+  const std::string local = programFolder_ + kOfflineNewsFile;
+  if (online_)
+    navigatedTo_ = update::kNewsURL;
+  else if (files::FileExists(local))
+    navigatedTo_ = local;
+  // An empty window would only be a black square in front of the user's work.
+  if (navigatedTo_.empty()) return;
   if (!host_) {
     host_ = WebBrowserHost::Create(hwnd_);
     if (host_) WebBrowser = host_->ControlWindow();
   }
-  if (host_) host_->Navigate(target);
+  if (host_) {
+    ShowBesideMainWindow();
+    host_->Navigate(navigatedTo_);
+    return;
+  }
+  // No browser engine draws the page: the local page's own words stand in for it. The news
+  // page from the web cannot be shown without one.
+  if (navigatedTo_ != local) return;
+  std::optional<std::string> page = files::ReadAll(local);
+  if (!page) return;
+  std::string text = news::PageText(*page);
+  if (text.empty()) return;
+  ShowPageText(text);
+  ShowBesideMainWindow();
+}
+
+void TForm5::ShowPageText(const std::string& text) {
+  shownText_ = text;
+  if (!textField_) {
+    RECT r;
+    ::GetClientRect(hwnd_, &r);
+    constexpr int kMargin = 12;
+    textField_ = ::CreateWindowExA(
+        0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, kMargin,
+        kMargin, r.right - 2 * kMargin, r.bottom - 2 * kMargin, hwnd_, nullptr, instance_, nullptr);
+    textFont_.Reset(ui::MakeFont("Tahoma", 9));
+    background_.Reset(::CreateSolidBrush(RGB(0, 0, 0)));
+    ::SendMessageA(textField_, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.Get()), FALSE);
+    WebBrowser = textField_;
+  }
+  ::SetWindowTextA(textField_, text.c_str());
+}
+
+void TForm5::ShowBesideMainWindow() {
+  RECT frame;
+  ::GetWindowRect(hwnd_, &frame);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  HWND main = MainWindow && ::IsWindowVisible(MainWindow) ? MainWindow : nullptr;
+  if (!main) {
+    ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    return;
+  }
+  RECT mainFrame;
+  ::GetWindowRect(main, &mainFrame);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  RECT work = {};
+  if (::GetMonitorInfoA(::MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor))
+    work = monitor.rcWork;
+  else
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  news::Placement place = news::NewsWindowPlacement(
+      {work.left, work.top, work.right, work.bottom},
+      {mainFrame.left, mainFrame.top, mainFrame.right, mainFrame.bottom}, width, height);
+  // Where it must overlap, it stays behind the main window; either way the main window keeps
+  // the focus.
+  ::SetWindowPos(hwnd_, place.overlapsMain ? main : HWND_TOP, place.left, place.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 LRESULT CALLBACK TForm5::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -281,6 +338,15 @@ LRESULT TForm5::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SIZE:
       if (host_) host_->Resize();
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+      if (textField_ && reinterpret_cast<HWND>(lParam) == textField_) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, ui::kSilver);
+        ::SetBkColor(dc, RGB(0, 0, 0));
+        return reinterpret_cast<LRESULT>(background_.Get());
+      }
       break;
     case WM_NCDESTROY: {
       HWND hwnd = hwnd_;

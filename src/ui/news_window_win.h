@@ -2,11 +2,14 @@
 // TForm5, the news window: a small black window with an embedded web browser that shows the
 // maker's news page, or the local "offlinenews.html" when the machine is offline, once per
 // program run after a normal exit (the registry value "News" is "0"). Created hidden at
-// start-up; closing it only hides it. User-interface thread only.
+// start-up; closing it only hides it. It opens beside the main window, never over it, and
+// only with something to show: without a browser engine it shows the local page's text, or
+// stays closed. User-interface thread only.
 #include <functional>
 #include <optional>
 #include <string>
 
+#include "platform/handles_win.h"
 #include "platform/win.h"
 
 namespace quorvel {
@@ -47,19 +50,31 @@ class TForm5 {
   bool BrowserCreated() const;
   bool Online() const { return online_; }
 
+  // The page's text when there is no browser engine to show it ("" when not shown so).
+  const std::string& ShownText() const { return shownText_; }
+
   // The control filling the client area (the browser's window when it has one).
   HWND WebBrowser = nullptr;
+  // The main window: the news window opens beside it and never covers it.
+  HWND MainWindow = nullptr;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void Navigate(const std::string& target);
+  // Shows the window where it leaves the main window visible, without taking the focus.
+  void ShowBesideMainWindow();
+  // Without a browser engine: the local page's text in a read-only field.
+  void ShowPageText(const std::string& text);
 
   HINSTANCE instance_;
   std::string programFolder_;
   HWND hwnd_ = nullptr;
   bool online_ = false;
   std::string navigatedTo_;
+  std::string shownText_;
+  HWND textField_ = nullptr;
+  GdiObject<HFONT> textFont_;
+  GdiObject<HBRUSH> background_;
   WebBrowserHost* host_ = nullptr;
 };
 

@@ -177,7 +177,7 @@ void SeriesController::LaunchGame(const std::string& commandLine) {
 }
 
 bool SeriesController::GameRunning() {
-  presence.GameRunning = presence.GameProcessRunning();
+  presence.GameRunning = GameRuns();
   return presence.GameRunning;
 }
 
@@ -239,7 +239,7 @@ bool SeriesController::DelayExit(std::function<void()> resume) {
   sequencer_.RequestStop();
   // Until a series has changed a game, putting the values back cannot race with it.
   if (!RestorePending(window_.UserStore())) return false;
-  if (!sequencer_.Running() && !presence.GameProcessRunning()) return false;
+  if (!sequencer_.Running() && !GameRuns()) return false;
   if (exitWaiting_) return true;
   exitWaiting_ = true;
   // The game of a series stores its screen size when it quits: the user's values go back
@@ -252,7 +252,7 @@ bool SeriesController::DelayExit(std::function<void()> resume) {
 
 void SeriesController::WaitForGameThenLeave(std::function<void()> resume) {
   After(kExitPollMs, [this, resume = std::move(resume)]() mutable {
-    if (sequencer_.Running() || presence.GameProcessRunning()) {
+    if (sequencer_.Running() || GameRuns()) {
       WaitForGameThenLeave(std::move(resume));
       return;
     }

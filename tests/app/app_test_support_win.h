@@ -132,6 +132,31 @@ class Tree {
   std::string root_;
 };
 
+// A drive letter of the test's own Wine prefix that leads to a Unix folder, for paths whose
+// length the test controls whatever the checkout's path; removed again at the end.
+class DriveLink {
+ public:
+  DriveLink(char letter, const std::string& unixTarget) {
+    const char* prefix = std::getenv("WINEPREFIX");
+    EXPECT_TRUE(prefix && *prefix) << "no WINEPREFIX";
+    if (!prefix || !*prefix) return;
+    link_ = std::string(prefix) + "/dosdevices/" + static_cast<char>(letter | 0x20) + ":";
+    RunUnix({"/bin/ln", "-sfn", unixTarget, link_});
+    root_ = std::string(1, letter) + ":\\";
+  }
+  ~DriveLink() {
+    if (!link_.empty()) RunUnix({"/bin/rm", "-f", link_});
+  }
+  DriveLink(const DriveLink&) = delete;
+  DriveLink& operator=(const DriveLink&) = delete;
+  // "X:\", or "" when the link could not be made.
+  const std::string& Root() const { return root_; }
+
+ private:
+  std::string link_;
+  std::string root_;
+};
+
 // A Steam folder of today, tree.Root() + "Steam\\": `files` empty files spread over 100 game
 // folders of "steamapps\\common\\", and Half-Life 2 (its "hl2.exe", "hl2\\cfg\\") in
 // "steamapps\\common\\Half-Life 2\\". Made by the shell, which is much quicker at it.

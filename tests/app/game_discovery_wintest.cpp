@@ -83,16 +83,20 @@ TEST_F(SteamKeyTest, SteamExeOfEveryTypeAndLength) {
 // The account folder found for a tree; "" when none. A search that does not end within
 // two minutes is a hang: it is reported and the test program ends, since the search cannot
 // be stopped.
-std::string Found(const Tree& tree, const std::string& steam = "Steam\\") {
-  std::packaged_task<std::string()> task([&] { return FindAccountFolder(tree.Root() + steam); });
+std::string FoundIn(const std::string& steamFolder) {
+  std::packaged_task<std::string()> task([&] { return FindAccountFolder(steamFolder); });
   std::future<std::string> result = task.get_future();
   std::thread worker(std::move(task));
   if (result.wait_for(std::chrono::minutes(2)) != std::future_status::ready) {
-    ADD_FAILURE() << "the search of " << tree.Root() << steam << " does not end";
+    ADD_FAILURE() << "the search of " << steamFolder << " does not end";
     std::_Exit(1);
   }
   worker.join();
   return result.get();
+}
+
+std::string Found(const Tree& tree, const std::string& steam = "Steam\\") {
+  return FoundIn(tree.Root() + steam);
 }
 
 // The one of `names` that `listed` holds last.
@@ -245,6 +249,10 @@ TEST(FindAccountFolder, ManyLinksBackDoNotMultiplyTheWalk) {
 
 TEST(FindAccountFolder, FoldersBeyondTheLongestPathAreNotReached) {
   Tree tree("deep");
+  // The tree is reached through a drive of its own, so the paths have the same length in
+  // every checkout: the shallow account well within MAX_PATH, the deep one beyond it.
+  testing::DriveLink drive('P', tree.Unix(""));
+  ASSERT_EQ(drive.Root(), "P:\\");
   // 300+ characters of folders, made on the Unix side: Win32's "A" calls cannot.
   std::string deep = "Steam";
   std::string shallowAccount;
@@ -256,8 +264,10 @@ TEST(FindAccountFolder, FoldersBeyondTheLongestPathAreNotReached) {
   testing::RunUnix({"/bin/touch", tree.Unix(deep + "\\half-life 2\\hl2.exe")});
   testing::RunUnix({"/bin/mkdir", "-p", tree.Unix(shallowAccount + "\\half-life 2")});
   testing::RunUnix({"/bin/touch", tree.Unix(shallowAccount + "\\half-life 2\\hl2.exe")});
-  ASSERT_GT((tree.Root() + deep).size(), static_cast<size_t>(MAX_PATH));
-  EXPECT_EQ(Found(tree), tree.Root() + shallowAccount + "\\");
+  ASSERT_GT((drive.Root() + deep).size(), static_cast<size_t>(MAX_PATH));
+  ASSERT_LT((drive.Root() + shallowAccount + "\\half-life 2\\hl2.exe").size(),
+            static_cast<size_t>(MAX_PATH));
+  EXPECT_EQ(FoundIn(drive.Root() + "Steam\\"), drive.Root() + shallowAccount + "\\");
 }
 
 TEST(FindAccountFolder, FoldersThatCannotBeListedAreSkipped) {
@@ -364,6 +374,160 @@ TEST(LocateGame, LostCoastInsideHalfLife2OnlyWithoutAFolderOfItsOwn) {
   // A Lost Coast folder of the 2004-08 layout is used when it is there.
   tree.Folder("Steam\\steamapps\\common\\half-life 2 lostcoast\\lostcoast");
   EXPECT_FALSE(LocateGame(steam).LostCoastInsideHalfLife2);
+}
+
+// Steam's files as Steam writes them: the library list in the Steam folder and one app
+// manifest per installed game in its library.
+class SteamRecords {
+ public:
+  explicit SteamRecords(const Tree& tree) : tree_(tree) {}
+  std::string Folder(const std::string& relative) const { return tree_.Root() + relative + "\\"; }
+  // "libraryfolders.vdf" of today naming the Steam folder and `libraries` (relative).
+  void List(const std::vector<std::string>& libraries) const {
+    std::string text = "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" +
+                       Escaped(Folder("Steam")) + "\"\n\t}\n";
+    int number = 1;
+    for (const std::string& library : libraries)
+      text += "\t\"" + std::to_string(number++) + "\"\n\t{\n\t\t\"path\"\t\t\"" +
+              Escaped(Folder(library)) + "\"\n\t}\n";
+    tree_.Folder("Steam\\steamapps");
+    ASSERT_TRUE(files::WriteAll(Folder("Steam") + "steamapps\\libraryfolders.vdf", text + "}\n"));
+  }
+  // A game of application `app` installed in `library` as "steamapps\common\<dir>\<program>".
+  void Game(const std::string& library, const std::string& app, const std::string& dir,
+            const std::string& program = "hl2.exe") const {
+    tree_.File(library + "\\steamapps\\common\\" + dir + "\\" + program);
+    Manifest(library, app, dir);
+  }
+  void Manifest(const std::string& library, const std::string& app, const std::string& dir) const {
+    tree_.Folder(library + "\\steamapps");
+    ASSERT_TRUE(files::WriteAll(Folder(library) + "steamapps\\appmanifest_" + app + ".acf",
+                                "\"AppState\"\n{\n\t\"appid\"\t\t\"" + app +
+                                    "\"\n\t\"installdir\"\t\t\"" + dir + "\"\n}\n"));
+  }
+
+ private:
+  static std::string Escaped(std::string folder) {
+    folder.pop_back();
+    std::string out;
+    for (char c : folder) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out;
+  }
+  const Tree& tree_;
+};
+
+// Other Source games bring their own "hl2.exe" into the Steam folder, visited last by the
+// search; Half-Life 2 lies in another library: Steam's records find it there.
+TEST(LocateGame, SteamsRecordsDecideWhateverOtherHl2ExeFilesLieAround) {
+  Tree tree("other_source_games");
+  SteamRecords steam(tree);
+  tree.File("Steam\\steam.exe");
+  steam.Game("Steam", "400", "Portal");
+  steam.Game("Steam", "320", "Half-Life 2 Deathmatch");
+  steam.Game("Steam", "240", "Counter-Strike Source");
+  steam.Game("Library", "243730", "Source SDK Base 2013 Singleplayer");
+  steam.Game("Library", "220", "Half-Life 2");
+  tree.Folder("Library\\steamapps\\common\\Half-Life 2\\hl2\\cfg");
+  tree.Folder("Library\\steamapps\\common\\Half-Life 2\\lostcoast\\cfg");
+  steam.List({"Library"});
+  // The search alone takes one of the other games.
+  ASSERT_EQ(Found(tree), steam.Folder("Steam") + "steamapps\\common\\");
+
+  const std::string common = steam.Folder("Library") + "steamapps\\common\\";
+  GameLocation game = LocateGame(steam.Folder("Steam"));
+  EXPECT_EQ(game.AccountFolder, common);
+  EXPECT_EQ(game.Hl2GameFolder, common + "Half-Life 2\\hl2\\");
+  EXPECT_EQ(game.LostCoastGameFolder, common + "Half-Life 2\\lostcoast\\");
+  GamePaths paths = DeriveGamePaths("", steam.Folder("Steam"), game.AccountFolder, "");
+  UseRecordedGameFolders(paths, game.Hl2GameFolder, game.LostCoastGameFolder);
+  EXPECT_EQ(paths.Hl2CfgFolder, common + "Half-Life 2\\hl2\\cfg\\");
+  EXPECT_EQ(paths.LostCoastCfgFolder, common + "Half-Life 2\\lostcoast\\cfg\\");
+  EXPECT_TRUE(files::DirectoryExists(paths.Hl2CfgFolder));
+  EXPECT_TRUE(files::DirectoryExists(paths.LostCoastCfgFolder));
+}
+
+// Several libraries, each holding some of the games: the manifests say which is which.
+TEST(LocateGame, SeveralLibrariesEachHoldingSomeOfTheGames) {
+  struct Case {
+    const char* what;
+    // Lays the games out with `steam`.
+    void (*layOut)(const SteamRecords& steam);
+    const char* account;    // relative, "" when not found
+    const char* hl2;        // relative game folder, "" when derived
+    const char* lostCoast;  // relative game folder, "" when derived
+  } cases[] = {
+      {"Half-Life 2 in the Steam folder, other games in the libraries",
+       [](const SteamRecords& s) {
+         s.Game("Steam", "220", "Half-Life 2");
+         s.Game("One", "400", "Portal");
+         s.Game("Two", "240", "Counter-Strike Source");
+         s.List({"One", "Two"});
+       },
+       "Steam\\steamapps\\common", "Steam\\steamapps\\common\\Half-Life 2\\hl2", ""},
+      {"Lost Coast of its own in another library than Half-Life 2",
+       [](const SteamRecords& s) {
+         s.Game("One", "220", "Half-Life 2");
+         s.Game("Two", "340", "Half-Life 2 Lost Coast");
+         s.Game("Two", "400", "Portal");
+         s.Game("Two", "340", "Half-Life 2 Lost Coast", "lostcoast\\gameinfo.txt");
+         s.List({"One", "Two"});
+       },
+       "One\\steamapps\\common", "One\\steamapps\\common\\Half-Life 2\\hl2",
+       "Two\\steamapps\\common\\Half-Life 2 Lost Coast\\lostcoast"},
+      {"a stale manifest of a removed library copy, the game in the next library",
+       [](const SteamRecords& s) {
+         s.Manifest("One", "220", "Half-Life 2");
+         s.Game("One", "400", "Portal");
+         s.Game("Two", "220", "Half-Life 2");
+         s.List({"One", "Two"});
+       },
+       "Two\\steamapps\\common", "Two\\steamapps\\common\\Half-Life 2\\hl2", ""},
+      {"today's 64-bit game alone",
+       [](const SteamRecords& s) {
+         s.Game("One", "220", "Half-Life 2", "hl2_win64.exe");
+         s.List({"One"});
+       },
+       "One\\steamapps\\common", "One\\steamapps\\common\\Half-Life 2\\hl2", ""},
+      {"another install folder name",
+       [](const SteamRecords& s) {
+         s.Game("One", "220", "HL2");
+         s.List({"One"});
+       },
+       "One\\steamapps\\common", "One\\steamapps\\common\\HL2\\hl2", ""},
+      {"no library names Half-Life 2: not installed, the other games do not count",
+       [](const SteamRecords& s) {
+         s.Game("Steam", "400", "Portal");
+         s.Game("One", "320", "Half-Life 2 Deathmatch");
+         s.List({"One"});
+       },
+       "", "", ""},
+      {"a manifest naming a folder without the game: the search decides",
+       [](const SteamRecords& s) {
+         s.Manifest("One", "220", "Half-Life 2");
+         s.Game("Steam", "400", "Portal");
+         s.List({"One"});
+       },
+       "Steam\\steamapps\\common", "", ""},
+      {"a list that is not one: the search decides",
+       [](const SteamRecords& s) {
+         s.Game("Steam", "400", "Portal");
+         s.Game("One", "220", "Half-Life 2");
+         ASSERT_TRUE(files::WriteAll(s.Folder("Steam") + "steamapps\\libraryfolders.vdf",
+                                     "\"libraryfolders\" { \"1\" "));
+       },
+       "Steam\\steamapps\\common", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Tree tree("several_libraries");
+    SteamRecords steam(tree);
+    tree.File("Steam\\steam.exe");
+    c.layOut(steam);
+    GameLocation game = LocateGame(steam.Folder("Steam"));
+    EXPECT_EQ(game.AccountFolder, *c.account ? steam.Folder(c.account) : "");
+    EXPECT_EQ(game.Hl2GameFolder, *c.hl2 ? steam.Folder(c.hl2) : "");
+    EXPECT_EQ(game.LostCoastGameFolder, *c.lostCoast ? steam.Folder(c.lostCoast) : "");
+  }
 }
 
 TEST(CurrentUserSid, IsTheTokenUserWithOrWithoutAThreadToken) {

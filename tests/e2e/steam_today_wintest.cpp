@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "app/app_test_support_win.h"
 #include "platform/files_win.h"
@@ -33,6 +34,14 @@ class SteamTodayTest : public ::testing::Test {
     env.CreateSteamKey();
     env.InstallGamesInLibrary(kLibrary);
     game = env.AccountFolder + "Half-Life 2\\";
+    // Other Source games bring their own "hl2.exe" into the Steam folder, where a search of it
+    // would end; Steam's records say they are not Half-Life 2.
+    for (const auto& [app, name] : {std::pair{"400", "Portal"}, {"240", "Counter-Strike Source"}}) {
+      WriteFile(env.SteamFolder + "steamapps\\common\\" + name + "\\hl2.exe", "another game");
+      WriteFile(env.SteamFolder + "steamapps\\appmanifest_" + app + ".acf",
+                std::string("\"AppState\" { \"appid\" \"") + app + "\" \"installdir\" \"" + name +
+                    "\" }");
+    }
     env.CreateGameSettings(false);
     env.CreateGameSettings(true);
     env.InstallDiagnosticsStandin();
@@ -65,6 +74,21 @@ class SteamTodayTest : public ::testing::Test {
     return static_cast<int>(code);
   }
 
+  // Nothing of the series lies in the folder the program was started from.
+  bool CurrentFolderUntouched() {
+    WIN32_FIND_DATAA entry;
+    FindHandle find(::FindFirstFileA((env.CurrentFolder + "*").c_str(), &entry));
+    if (!find) return true;
+    do {
+      const std::string name = entry.cFileName;
+      if (name != "." && name != "..") {
+        ADD_FAILURE() << "written beside the program's start: " << name;
+        return false;
+      }
+    } while (::FindNextFileA(find.Get(), &entry));
+    return true;
+  }
+
   bool ReportSaved() {
     WIN32_FIND_DATAA entry;
     FindHandle find(::FindFirstFileA((results + "result_*.htm").c_str(), &entry));
@@ -95,6 +119,24 @@ TEST_F(SteamTodayTest, HalfLife2OnlyInALibraryOnAnotherDriveIsFoundAndASeriesRun
   EXPECT_EQ(::GetPrivateProfileIntA("ScreenWidth", "Value", -1, backup.c_str()), 800);
   EXPECT_EQ(::GetPrivateProfileIntA("ScreenHeight", "Value", -1, backup.c_str()), 600);
   EXPECT_EQ(env.Setting("NoErrorWarning"), "0");
+  EXPECT_TRUE(CurrentFolderUntouched());
+}
+
+// Today's Half-Life 2 runs as "hl2_win64.exe", and its demo plays longer than the 20 s the
+// series waits after the hand-over: only a series that counts that name as the game waits
+// for the result.
+TEST_F(SteamTodayTest, TheGameRunningAsHl2Win64IsWaitedFor) {
+  CreateSettings("1");
+  ASSERT_TRUE(::CopyFileA((game + "hl2.exe").c_str(), (game + "hl2_win64.exe").c_str(), FALSE));
+  WriteFile(game + "standin.ini", "[hl2]\r\nPlayMs=26000\r\nFps=61.37\r\n");
+  ASSERT_EQ(RunSeries(), 0) << Read(seamLog);
+  const std::string steamLog = Read(env.SteamFolder + "standin_steam.log");
+  EXPECT_NE(steamLog.find("hl2_win64.exe"), std::string::npos) << steamLog;
+  std::string gameLog = Read(game + "hl2\\standin_hl2.log");
+  EXPECT_NE(gameLog.find("timedemo: zrv_highway found"), std::string::npos) << gameLog;
+  EXPECT_TRUE(ReportSaved()) << Read(seamLog);
+  EXPECT_EQ(Read(game + "hl2\\cfg\\autoexec.cfg"), kUserScript);
+  EXPECT_TRUE(CurrentFolderUntouched());
 }
 
 TEST_F(SteamTodayTest, ALostCoastSeriesTouchesOnlyLostCoastInsideHalfLife2) {
@@ -117,6 +159,7 @@ TEST_F(SteamTodayTest, ALostCoastSeriesTouchesOnlyLostCoastInsideHalfLife2) {
   EXPECT_FALSE(files::FileExists(game + "hl2\\zrv_lost_coast.dem"));
   EXPECT_FALSE(files::FileExists(game + "hl2\\sourcebench.csv"));
   EXPECT_FALSE(files::DirectoryExists(env.AccountFolder + "half-life 2 lostcoast"));
+  EXPECT_TRUE(CurrentFolderUntouched());
 }
 
 }  // namespace

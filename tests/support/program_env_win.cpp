@@ -45,6 +45,7 @@ ProgramEnvironment::ProgramEnvironment(const std::string& name) {
   ProgramPath = InstallFolder + "quorvel_testhost.exe";
   SteamFolder = Root + "Steam\\";
   AccountFolder = SteamFolder + "steamapps\\player\\";
+  CurrentFolder = Root + "current folder\\";
   CopyFromBuild("quorvel_testhost.exe", ProgramPath);
   files::ForceDirectories(SteamFolder);
   // The account's own data folder and key start empty too, as for a new account.
@@ -68,6 +69,7 @@ ProgramEnvironment::~ProgramEnvironment() {
   if (snapshot && ::Process32First(snapshot.Get(), &entry)) {
     do {
       if (text::EqualsNoCase(entry.szExeFile, "hl2.exe") ||
+          text::EqualsNoCase(entry.szExeFile, "hl2_win64.exe") ||
           text::EqualsNoCase(entry.szExeFile, "steam.exe")) {
         UniqueHandle p(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
         if (p) {
@@ -202,8 +204,11 @@ StartedProcess ProgramEnvironment::Start(
   PROCESS_INFORMATION info = {};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  BOOL ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &info);
+  // Started from a folder of this machine's own, never from the test's: whatever a program
+  // writes relative to its current folder stays inside the machine.
+  files::ForceDirectories(CurrentFolder);
+  BOOL ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             CurrentFolder.c_str(), &startup, &info);
   for (const auto& [name, value] : env) ::SetEnvironmentVariableA(name.c_str(), nullptr);
   StartedProcess started;
   if (!ok) return started;

@@ -40,6 +40,7 @@ class ProgramEnvironment {
   // The Windows account's own data folder (%LOCALAPPDATA%\Zarvent\Quorvel\), removed at
   // the start with the account's key HKCU\Software\Zarvent\Quorvel.
   std::string DataFolder;
+  std::string CurrentFolder;  // Root + "current folder\": where started programs start from
 
   // The settings key HKLM\SOFTWARE\Zarvent\Quorvel, created afresh with these values.
   void CreateSettingsKey(std::initializer_list<std::pair<const char*, const char*>> values = {});

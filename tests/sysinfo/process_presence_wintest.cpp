@@ -88,10 +88,11 @@ class CountingWindow {
   }
 };
 
-TEST_F(ProcessPresenceTest, TheGameCountsOnlyUnderItsExactNameAndPausesWhileItRuns) {
+TEST_F(ProcessPresenceTest, TheGameCountsOnlyUnderItsExactNamesAndPausesWhileItRuns) {
   const std::pair<const char*, bool> cases[] = {
-      {nullptr, false},  {"xhl2.exe", false}, {"hl2.exe.bak.exe", false},
-      {"HL2.EXE", true}, {"hl2.exe", true},
+      {nullptr, false},        {"xhl2.exe", false},      {"hl2.exe.bak.exe", false},
+      {"HL2.EXE", true},       {"hl2.exe", true},        {"hl2_win64.exe", true},
+      {"HL2_Win64.exe", true}, {"hl2_win32.exe", false},
   };
   for (const auto& [name, expected] : cases) {
     SCOPED_TRACE(name ? name : "no game at all");
@@ -127,6 +128,26 @@ TEST_F(ProcessPresenceTest, TheGameCountsOnlyUnderItsExactNameAndPausesWhileItRu
       presence.CheckGameRunning();
       EXPECT_FALSE(presence.GameRunning) << "after the game quit";
     }
+    testing::PumpFor(50);
+  }
+}
+
+// Today's game may leave its 32-bit launcher behind as an ended process of the same family:
+// whichever of the two names is still alive, the game runs until both are gone.
+TEST_F(ProcessPresenceTest, TheGameRunsWhileEitherNameIsAlive) {
+  for (const char* last : {"hl2_win64.exe", "hl2.exe"}) {
+    SCOPED_TRACE(last);
+    const char* first = std::string(last) == "hl2.exe" ? "hl2_win64.exe" : "hl2.exe";
+    testing::ChildProcess a = StartCopy("hl2.exe", first);
+    testing::ChildProcess b = StartCopy("hl2.exe", last);
+    EXPECT_TRUE(GameRuns());
+    a.Stop();
+    ASSERT_FALSE(a.Running());
+    EXPECT_TRUE(GameRuns()) << "only " << last << " is left";
+    EXPECT_TRUE(ProcessPresence().GameProcessRunning());
+    b.Stop();
+    ASSERT_FALSE(b.Running());
+    EXPECT_FALSE(GameRuns());
     testing::PumpFor(50);
   }
 }

@@ -24,10 +24,22 @@ TEST(ProcessRules, SteamIsASubstringOfTheJoinedNamesIgnoringCase) {
   }
 }
 
-TEST(ProcessRules, TheGameIsExactlyHl2ExeInAnyCase) {
+TEST(ProcessRules, TheGameIsExactlyHl2ExeOrHl2Win64ExeInAnyCase) {
   const std::pair<const char*, bool> cases[] = {
-      {"hl2.exe", true},   {"HL2.EXE", true},      {"Hl2.Exe", true}, {"xhl2.exe", false},
-      {"hl2.exe ", false}, {"hl2.exe.exe", false}, {"hl2", false},    {"", false},
+      {"hl2.exe", true},
+      {"HL2.EXE", true},
+      {"Hl2.Exe", true},
+      {"xhl2.exe", false},
+      {"hl2.exe ", false},
+      {"hl2.exe.exe", false},
+      {"hl2", false},
+      {"", false},
+      {"hl2_win64.exe", true},
+      {"HL2_WIN64.EXE", true},
+      {"hl2_win64", false},
+      {"hl2_win32.exe", false},
+      {"xhl2_win64.exe", false},
+      {"hl2_win64.exe.bak", false},
   };
   for (const auto& [name, expected] : cases) EXPECT_EQ(IsGameProcessName(name), expected) << name;
 }

@@ -190,6 +190,64 @@ TEST_F(StartupTest, WithoutSteamExeNothingIsFoundAndPathIsWrittenEmpty) {
   EXPECT_TRUE(window->AboutViewShown());
 }
 
+// Without the game every game folder would be a bare relative text, so a series would prepare
+// whatever folder the program was started from: the run button stays off and says why, and
+// the start-up touches nothing there either.
+TEST_F(StartupTest, WithoutTheGameTheRunButtonSaysSoAndTheCurrentFolderIsLeftAlone) {
+  struct Case {
+    const char* what;
+    void (*layOut)(ProgramEnvironment& machine);
+  } cases[] = {
+      {"no SteamExe",
+       [](ProgramEnvironment&) {
+         RegKey steamKey = reg::Open(HKEY_CURRENT_USER, "Software\\Valve\\Steam", KEY_ALL_ACCESS);
+         ::RegDeleteValueA(steamKey.Get(), "SteamExe");
+       }},
+      {"no hl2.exe in the Steam folder",
+       [](ProgramEnvironment& m) { WriteFile(m.SteamFolder + "steam.exe", "steam"); }},
+      {"Steam's libraries name no Half-Life 2, other Source games there",
+       [](ProgramEnvironment& m) {
+         WriteFile(m.SteamFolder + "steamapps\\common\\Portal\\hl2.exe", "portal");
+         WriteFile(m.SteamFolder + "steamapps\\appmanifest_400.acf",
+                   "\"AppState\" { \"appid\" \"400\" \"installdir\" \"Portal\" }");
+         WriteFile(m.SteamFolder + "steamapps\\libraryfolders.vdf",
+                   "\"libraryfolders\" { \"0\" { \"path\" \"C:\\\\elsewhere\" } }");
+       }},
+  };
+  // The folder the program is started from holds what a series leaves in a game's cfg folder.
+  const std::string current = machine->Root + "started here\\";
+  const std::string cfg = current + "half-life 2\\hl2\\cfg\\";
+  WriteFile(cfg + "autoexec.cfg", "series script");
+  WriteFile(cfg + "autoexec_old.cfg", "someone's script");
+  char before[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, before);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    machine->DeleteSettingsKey();
+    RemoveTree(machine->SteamFolder);
+    machine->CreateSettingsKey({{"Path", "stale"}, {"NoErrorWarning", "1"}});
+    machine->CreateSteamKey();
+    c.layOut(*machine);
+    ASSERT_TRUE(::SetCurrentDirectoryA(current.c_str()));
+    Open();
+    ::SetCurrentDirectoryA(before);
+    ASSERT_TRUE(completed);
+    EXPECT_EQ(Setting("Path"), "");
+    EXPECT_TRUE(window->AboutViewShown());
+    EXPECT_FALSE(::IsWindowEnabled(window->BenchButton));
+    EXPECT_EQ(window->Tooltip(window->BenchButton), kGameNotFoundMessage);
+    EXPECT_EQ(window->Status(), kGameNotFoundMessage);
+    EXPECT_TRUE(Shown().empty()) << Shown().front();
+    Click(window->BenchButton);
+    Pump();
+    EXPECT_FALSE(::IsWindowEnabled(window->BenchButton));
+    EXPECT_EQ(files::ReadAll(cfg + "autoexec.cfg").value_or(""), "series script");
+    EXPECT_EQ(files::ReadAll(cfg + "autoexec_old.cfg").value_or(""), "someone's script");
+    picker.reset();
+    window.reset();
+  }
+}
+
 TEST_F(SearchTest, ACloseDuringTheSearchWaitsUntilTheSettingsAreLoaded) {
   InstallLarge();
   OpenAndLook(false, /*close=*/true);

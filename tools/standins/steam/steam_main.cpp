@@ -19,9 +19,11 @@
 // ([steam] Game=<full path>), otherwise found as the program finds it: the last hl2.exe
 // below the Steam folder (files before subfolders, depth first); its parent is the account
 // folder, and "half-life 2\hl2.exe" (220) or "half-life 2 lostcoast\hl2.exe" (340) of that
-// account is preferred when it exists. With none below the Steam folder, Half-Life 2 of
-// another library (Steam's layout of today: "steamapps\libraryfolders.vdf", the library's
-// "steamapps\appmanifest_220.acf", "steamapps\common\<installdir>\hl2.exe") runs both games.
+// account is preferred when it exists. Steam's layout of today goes first: with
+// "steamapps\libraryfolders.vdf" the game is the one the app manifests name (the Steam folder
+// and every listed library, "steamapps\appmanifest_<app>.acf", else that of 220, then
+// "steamapps\common\<installdir>\" with "hl2_win64.exe" or "hl2.exe"), whatever other
+// hl2.exe lies anywhere.
 //
 // Knobs ("standin.ini" beside steam.exe, section [steam], else the environment variable):
 //   Game        QUORVEL_STANDIN_STEAM_GAME        the game program, see above
@@ -31,6 +33,7 @@
 // every launch received and the game started for it).
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/steam_library.h"
 #include "platform/handles_win.h"
@@ -75,17 +78,30 @@ std::string ReadText(const std::string& path) {
   return text;
 }
 
-std::string GameInLibraries() {
+// The game as Steam's records place it: the Steam folder and the libraries of
+// "steamapps\libraryfolders.vdf", each asked for the manifest of `app` and then of Half-Life 2
+// (Lost Coast of today lies inside Half-Life 2). nullopt without a list; "" when no manifest
+// names a folder holding the game.
+std::optional<std::string> GameInLibraries(const std::string& app) {
   namespace library = quorvel::library;
-  const std::string list = ReadText(library::SteamAppsFolder(standin::ExeFolder()) +
-                                    quorvel::steam::kLibraryFoldersFile);
-  for (const std::string& folder : library::LibraryFolders(list)) {
-    std::optional<std::string> dir = library::ManifestInstallDir(
-        ReadText(library::ManifestPath(folder, quorvel::steam::kHl2AppId)));
-    if (!dir) continue;
-    std::string game = library::InstalledGameFolder(folder, *dir, quorvel::steam::kGameProgram);
-    if (!game.empty() && standin::FileExists(game + quorvel::steam::kGameProgram))
-      return game + quorvel::steam::kGameProgram;
+  namespace steam = quorvel::steam;
+  const std::string listPath =
+      library::SteamAppsFolder(standin::ExeFolder()) + steam::kLibraryFoldersFile;
+  if (!standin::FileExists(listPath)) return std::nullopt;
+  std::vector<std::string> libraries{standin::ExeFolder()};
+  for (const std::string& folder : library::LibraryFolders(ReadText(listPath)))
+    libraries.push_back(folder);
+  for (const char* wanted : {app.c_str(), steam::kHl2AppId}) {
+    for (const std::string& folder : libraries) {
+      std::optional<std::string> dir =
+          library::ManifestInstallDir(ReadText(library::ManifestPath(folder, wanted)));
+      if (!dir) continue;
+      std::string game = library::InstalledGameFolder(folder, *dir, steam::kGameProgram64);
+      if (game.empty()) continue;
+      // Today's 64-bit game first, as Steam starts it where it is installed.
+      for (const char* program : {steam::kGameProgram64, steam::kGameProgram})
+        if (standin::FileExists(game + program)) return game + program;
+    }
   }
   return std::string();
 }
@@ -93,9 +109,10 @@ std::string GameInLibraries() {
 std::string GameFor(const std::string& app) {
   std::string configured = standin::Knob("steam", "Game", "QUORVEL_STANDIN_STEAM_GAME", "");
   if (!configured.empty()) return configured;
+  if (std::optional<std::string> recorded = GameInLibraries(app)) return *recorded;
   std::string found;
   FindLastGame(standin::ExeFolder(), found);
-  if (found.empty()) return GameInLibraries();
+  if (found.empty()) return std::string();
   std::string folder = found.substr(0, found.find_last_of('\\'));
   std::string account = folder.substr(0, folder.find_last_of('\\') + 1);
   std::string preferred =
