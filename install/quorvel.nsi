@@ -196,14 +196,17 @@ Function un.onInit
   ; A series of this account that ended abnormally has left the game changed, and only the
   ; program (at its next start in this account) can put the account's game settings back from
   ; its backup files: removing the program now would lose them for good. The machine's marker
-  ; counts too when no account is recorded with it (an earlier version set it).
+  ; counts too when no account is recorded with it, and so does the machine's RestorePending:
+  ; both are an earlier version's.
   ReadRegStr $0 HKCU "${USER_KEY}" "NoErrorWarning"
   ReadRegStr $1 HKCU "${USER_KEY}" "RestorePending"
   ReadRegStr $2 HKLM "${SETTINGS_KEY}" "NoErrorWarning"
   ReadRegStr $3 HKLM "${SETTINGS_KEY}" "SeriesUser"
+  ReadRegStr $4 HKLM "${SETTINGS_KEY}" "RestorePending"
   ${If} $0 == "1"
   ${OrIf} $1 == "1"
   ${OrIf} $2$3 == "1"
+  ${OrIf} $4 == "1"
     MessageBox MB_OK|MB_ICONSTOP "The last benchmark series did not end normally, so your game settings have not been put back yet.$\r$\n$\r$\nPlease start the benchmark once (it puts them back at its start) and close it, then uninstall it." /SD IDOK
     SetErrorLevel 3
     Abort

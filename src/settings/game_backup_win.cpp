@@ -147,6 +147,20 @@ bool AnyBackupExists(const GamePaths& paths) {
   return false;
 }
 
+// An earlier version kept the backups in the program folder, shared by every account, and
+// its restore mark in the machine's key. Its copies become the account's own when the account
+// has none, so that an unfinished series of that version comes back as it would have there;
+// they leave the program folder where this account may delete them.
+void AdoptEarlierBackups(const GamePaths& paths) {
+  if (paths.DataFolder.empty() || paths.ProgramFolder.empty()) return;
+  for (Game game : kGames) {
+    const std::string earlier = paths.ProgramFolder + backup::BackupFileName(game);
+    if (!files::FileExists(earlier)) continue;
+    if (::CopyFileA(earlier.c_str(), BackupFilePath(paths, game).c_str(), FALSE))
+      files::DeleteQuietly(earlier);
+  }
+}
+
 // The left-over marker is kept twice: in the machine's key, where it has always been, and in
 // the account's own key, where the uninstaller run by that account finds it.
 void WriteLeftoverMarker(SettingsStore& store, SettingsStore& userStore, const char* text) {
@@ -316,7 +330,13 @@ void Recover(const GamePaths& paths, SettingsStore& store, SettingsStore& userSt
     RemoveSeriesScript(*folder, seriesScript);
   }
   if (unfinished) WriteLeftoverMarker(store, userStore, backup::kMarkerSet);
-  if (RestorePending(userStore) || (seriesLeftState && AnyBackupExists(paths))) restoreOwed();
+  const bool earlierPending = store.ReadString(backup::kRestorePendingValue) == backup::kMarkerSet;
+  if ((earlierPending || seriesLeftState) && !AnyBackupExists(paths)) AdoptEarlierBackups(paths);
+  if (RestorePending(userStore) || ((seriesLeftState || earlierPending) && AnyBackupExists(paths)))
+    restoreOwed();
+  // The earlier version's mark has served once its values are back.
+  if (earlierPending && !gameRunning)
+    store.WriteString(backup::kRestorePendingValue, backup::kMarkerClear);
   if (store.ReadString(backup::kNoErrorWarningValue) != backup::kMarkerSet) return;
 
   for (const std::string* folder : {&hl2, &lostCoast}) {

@@ -89,7 +89,9 @@ void RestoreAutoexec(AutoexecRestorePending& state, const GamePaths& paths, HWND
 // exactly `seriesScript` (a series' own, in either game), sets "NoErrorWarning" to "1" when
 // files show an unfinished series, and restores from existing backup files also without the
 // account's mark when the files prove a series never ended (its own script or a
-// "valve_old.rc", as a crashed earlier version leaves them). A restore owed while
+// "valve_old.rc", as a crashed earlier version leaves them) or the machine's key holds an
+// earlier version's "RestorePending"; backups that an earlier version left in the program
+// folder serve when the account has none of its own. A restore owed while
 // `gameRunning` (a game that would store its own values over them when it quits) waits for
 // the exit button or the next start, marked as pending. While "NoErrorWarning" is "1" puts
 // "valve_old.rc" back and asks whether a script left in the Half-Life 2 cfg folder is to be

@@ -517,8 +517,8 @@ void SetAccountValue(const char* name, const char* text) {
 TEST_F(InstallerTest, UninstallRefusesWhileASeriesOfThisAccountLeftTheGameChanged) {
   // A mark that says only the program's next start in this account can put its game settings
   // back: its recovery marker, the restore its series left pending, or the machine's marker
-  // with no account recorded (set by an earlier version). Another account's marker recorded
-  // with that account does not hold this account's uninstall back.
+  // with no account recorded or its RestorePending (both set by an earlier version). Another
+  // account's marker recorded with that account does not hold this account's uninstall back.
   struct Case {
     const char* name;
     const char* accountMark;  // in the account's own key
@@ -529,6 +529,7 @@ TEST_F(InstallerTest, UninstallRefusesWhileASeriesOfThisAccountLeftTheGameChange
       {"account's NoErrorWarning", "NoErrorWarning", nullptr, "", true},
       {"account's RestorePending", "RestorePending", nullptr, "", true},
       {"machine's NoErrorWarning of an earlier version", nullptr, "NoErrorWarning", "", true},
+      {"machine's RestorePending of an earlier version", nullptr, "RestorePending", "", true},
       {"machine's NoErrorWarning of another account", nullptr, "NoErrorWarning",
        "S-1-5-21-1-2-3-1004", false},
   };

@@ -445,14 +445,15 @@ TEST(Recover, WithoutLeftoversOnlyAPendingRestoreWritesTheKeys) {
   struct Case {
     const char* noErrorWarning;
     const char* restorePending;
-    std::vector<std::string> writes;
+    std::vector<std::string> machineWrites;
+    std::vector<std::string> accountWrites;
   };
   const Case cases[] = {
-      {"0", "", {}},
-      {"", "0", {}},
-      {"1", "", {"NoErrorWarning=0", "NoErrorWarning=0", "SeriesUser="}},
-      {"0", "1", {"RestorePending=0"}},
-      {"1", "1", {"RestorePending=0", "NoErrorWarning=0", "NoErrorWarning=0", "SeriesUser="}},
+      {"0", "", {}, {}},
+      {"", "0", {}, {}},
+      {"1", "", {"NoErrorWarning=0", "SeriesUser="}, {"NoErrorWarning=0"}},
+      {"0", "1", {}, {"RestorePending=0"}},
+      {"1", "1", {"NoErrorWarning=0", "SeriesUser="}, {"RestorePending=0", "NoErrorWarning=0"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("NoErrorWarning '") + c.noErrorWarning + "', RestorePending '" +
@@ -464,11 +465,12 @@ TEST(Recover, WithoutLeftoversOnlyAPendingRestoreWritesTheKeys) {
     BackupRegistry(world.paths);
     world.SetValues(Game::HalfLife2, kSeriesValues);
     SeamsScope seams({true});
-    MemoryStore store;
-    store.values[backup::kNoErrorWarningValue] = c.noErrorWarning;
-    store.values[backup::kRestorePendingValue] = c.restorePending;
-    Recover(world.paths, store, store, nullptr, kOurScript, false);
-    EXPECT_EQ(store.writes, c.writes);
+    MemoryStore machine, account;
+    machine.values[backup::kNoErrorWarningValue] = c.noErrorWarning;
+    account.values[backup::kRestorePendingValue] = c.restorePending;
+    Recover(world.paths, machine, account, nullptr, kOurScript, false);
+    EXPECT_EQ(machine.writes, c.machineWrites);
+    EXPECT_EQ(account.writes, c.accountWrites);
     EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(restores ? kHl2Start : kSeriesValues));
     EXPECT_EQ(files::FileExists(world.Backup(Game::HalfLife2)), !restores);
     EXPECT_TRUE(seams.seams.log.empty());
@@ -845,6 +847,44 @@ TEST(Recover, AnUnfinishedSeriesWithItsGameRunningIsRestoredLater) {
   Recover(world.paths, machine, user, nullptr, kOurScript, false);
   EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(kHl2Start));
   EXPECT_EQ(user.values[backup::kRestorePendingValue], "0");
+}
+
+// An earlier version kept the backups in the program folder and its mark in the machine's
+// key. Its unfinished series comes back from there at the first start of an account that has
+// no backup of its own; without its mark or its files nothing is written.
+TEST(Recover, AnEarlierVersionsUnfinishedSeriesComesBackFromTheProgramFolder) {
+  struct Case {
+    const char* name;
+    bool machineMark;
+    bool seriesScript;
+    bool restores;
+  };
+  const Case cases[] = {
+      {"the earlier version's mark", true, false, true},
+      {"the earlier version's series script", false, true, true},
+      {"neither", false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameWorld world;
+    world.SetValues(Game::HalfLife2, kHl2Start);
+    world.SetValues(Game::LostCoast, kLostCoastStart);
+    GamePaths earlier = world.paths;
+    earlier.DataFolder = world.paths.ProgramFolder;
+    ASSERT_TRUE(BackupRegistry(earlier).empty());
+    world.SetValues(Game::HalfLife2, kSeriesValues);
+    if (c.seriesScript) PutFile(world.Cfg(Game::HalfLife2, steam::kAutoexec), kOurScript);
+    MemoryStore machine, account;
+    if (c.machineMark) machine.values[backup::kRestorePendingValue] = "1";
+    SeamsScope seams({});
+    Recover(world.paths, machine, account, nullptr, kOurScript, false);
+    EXPECT_EQ(world.ReadValues(Game::HalfLife2), Expect(c.restores ? kHl2Start : kSeriesValues));
+    EXPECT_EQ(world.ReadValues(Game::LostCoast), Expect(kLostCoastStart));
+    EXPECT_EQ(files::FileExists(GameWorld::Backup(earlier, Game::HalfLife2)), !c.restores);
+    EXPECT_FALSE(files::FileExists(world.Backup(Game::HalfLife2)));
+    EXPECT_NE(machine.values[backup::kRestorePendingValue], "1");
+    EXPECT_TRUE(seams.seams.log.empty());
+  }
 }
 
 }  // namespace
