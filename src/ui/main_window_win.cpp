@@ -867,7 +867,7 @@ void MainWindow::Navigate(NavItem item) {
       break;
     case NavItem::FiltersDemos:
       ShowPage(Page::FiltersDemos);
-      if (FiltersPageShowsHint(TickedDemo())) SetStatus(kCustomDemoHint);
+      if (bench::FiltersPageShowsHint(TickedDemo())) SetStatus(bench::kDefineCustomDemo);
       break;
     case NavItem::Miscellaneous:
       ShowPage(Page::Miscellaneous);
@@ -936,16 +936,16 @@ std::string MainWindow::MaxSetText() const { return WindowText(MaxSet); }
 
 void MainWindow::demoChanging() {
   bool filtersShown = activePage_ == Page::FiltersDemos && ::IsWindowVisible(PageControl);
-  auto choice = ChooseDemo(TickedDemo(), filtersShown, Text(Control::DemoEdit).empty());
+  auto choice = bench::ChooseDemo(TickedDemo(), filtersShown, Text(Control::DemoEdit).empty());
   if (!choice) return;
   for (Control c : {Control::DemoEdit, Control::DemoEditButton, Control::HL2LC, Control::NormalHL2})
     SetEnabled(c, choice->customControlsEnabled);
   store_->WriteString("Demo", choice->demoValue);
-  if (choice->showCustomHint) SetStatus(kCustomDemoHint);
+  if (choice->showCustomHint) SetStatus(bench::kDefineCustomDemo);
 }
 
 void MainWindow::DemoEditButtonClick() {
-  auto file = CurrentSeams().ChooseFile(hwnd_, "Open", DemoFileFilter());
+  auto file = CurrentSeams().ChooseFile(hwnd_, "Open", bench::DemoFileFilter());
   if (!file) return;
   if (settings_)
     settings_->DemoFileChosen(*file);

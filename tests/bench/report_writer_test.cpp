@@ -256,7 +256,7 @@ TEST(Report, BlockSettingsAreTheListsShownTexts) {
   c.SetChecked(Control::FastZBox, true);
   c.SetText(Control::CusWidth, "1000");
   c.SetText(Control::CusHeight, "700");
-  SlotBlockSettings s = SlotBlockSettingsFrom(c);
+  SlotBlockSettings s = SlotBlockSettingsOf(SeriesOrderFrom(c));
   EXPECT_EQ(s.HdrText, "Bloom (if available)");
   EXPECT_EQ(s.HeapsizeText, "64 MB - default");
   EXPECT_EQ(s.AAText, "From System");
@@ -265,7 +265,7 @@ TEST(Report, BlockSettingsAreTheListsShownTexts) {
   EXPECT_EQ(s.CustomWidth, "1000");
   EXPECT_EQ(s.CustomHeight, "700");
 
-  SlotBlockSettings none = SlotBlockSettingsFrom(bench_test::FakeControls{});
+  SlotBlockSettings none = SlotBlockSettingsOf(SeriesOrderFrom(bench_test::FakeControls{}));
   EXPECT_EQ(none.HdrText, "");
   EXPECT_EQ(none.HeapsizeText, "");
   EXPECT_EQ(none.AAText, "");
