@@ -45,7 +45,7 @@ int RunProgram(HINSTANCE instance) {
     options.onShown = [&starting] { starting.Close(); };
     RunStartup(main, options);
     picker.Create();
-    main.AttachPicker(&picker);
+    main.ShowPicker = [&picker] { picker.ShowModal(); };
     news.Create();
     main.Activated = [&] { news.FormActivate(); };
     // Start-up showed the window before the news window existed: its first activation
