@@ -3,21 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "bench/fake_controls.h"
 #include "bench/reference_machine.h"
 #include "bench/result_reader.h"
+#include "support/fixture.h"
 
 namespace quorvel::bench {
 namespace {
 
-std::string Fixture(const std::string& name) {
-  std::ifstream in(std::string(QUORVEL_FIXTURES) + "/bench/" + name, std::ios::binary);
-  EXPECT_TRUE(in) << name;
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string Fixture(const std::string& name) { return testing::Fixture("bench/" + name); }
 
 SlotBlockSettings Settings() {
   SlotBlockSettings s;
