@@ -49,7 +49,7 @@ int RunProgram(HINSTANCE instance) {
     options.onShown = [&starting] { starting.Close(); };
     RunStartup(main, options);
     picker.Create();
-    main.AttachPicker(&picker);
+    main.ShowPicker = [&picker] { picker.ShowModal(); };
     news.Create();
     news.MainWindow = main.Handle();
     main.Activated = [&] { news.FormActivate(); };

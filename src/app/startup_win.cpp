@@ -6,14 +6,14 @@
 
 #include "app/game_discovery_win.h"
 #include "app/game_settings_steps_win.h"
+#include "app/settings_environment_win.h"
 #include "platform/error_reporter_win.h"
 #include "platform/files_win.h"
 #include "platform/handles_win.h"
 #include "platform/seams_win.h"
 #include "settings/display_modes_win.h"
 #include "settings/game_paths.h"
-#include "settings/memory_win.h"
-#include "settings/settings_environment_win.h"
+#include "sysinfo/memory_win.h"
 #include "ui/main_window_win.h"
 
 namespace quorvel {

@@ -1,10 +1,10 @@
 #include "bench/demo_choice.h"
 
-namespace quorvel {
+namespace quorvel::bench {
 
-std::optional<DemoChoice> ChooseDemo(int item, bool filtersPageShown, bool demoEditEmpty) {
+std::optional<DemoItemEffect> ChooseDemo(int item, bool filtersPageShown, bool demoEditEmpty) {
   if (item < 0 || item >= kDemoItemCount) return std::nullopt;
-  DemoChoice choice;
+  DemoItemEffect choice;
   choice.demoValue = std::to_string(item + 1);
   choice.customControlsEnabled = item == kCustomDemoItem;
   choice.showCustomHint = item == kCustomDemoItem && filtersPageShown && demoEditEmpty;
@@ -18,4 +18,4 @@ std::string DemoFileFilter() {
   return std::string(kFilter, sizeof kFilter);
 }
 
-}  // namespace quorvel
+}  // namespace quorvel::bench

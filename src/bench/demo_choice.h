@@ -5,25 +5,25 @@
 #include <optional>
 #include <string>
 
-namespace quorvel {
+#include "bench/demos.h"
+
+namespace quorvel::bench {
 
 inline constexpr int kDemoItemCount = 4;
-inline constexpr int kCustomDemoItem = 3;
-inline constexpr const char* kCustomDemoHint =
-    "Please define your custom demo and select its type (Normal or Lost Coast)";
 
-struct DemoChoice {
+// What ticking one item of the demo group does to the window.
+struct DemoItemEffect {
   bool customControlsEnabled = false;  // DemoEdit, DemoEditButton, HL2LC, NormalHL2
   std::string demoValue;               // "1".."4", the value stored as "Demo"
-  bool showCustomHint = false;         // the status line shows kCustomDemoHint
+  bool showCustomHint = false;         // the status line shows kDefineCustomDemo
 };
 
 // The effect of ticking demo item `item` (0..3); nullopt for any other item.
 // `filtersPageShown`: "Filters & demos" is the page on screen; `demoEditEmpty`: no custom
 // demo file is defined yet.
-std::optional<DemoChoice> ChooseDemo(int item, bool filtersPageShown, bool demoEditEmpty);
+std::optional<DemoItemEffect> ChooseDemo(int item, bool filtersPageShown, bool demoEditEmpty);
 
-// Whether showing the page "Filters & demos" sets the status line to kCustomDemoHint
+// Whether showing the page "Filters & demos" sets the status line to kDefineCustomDemo
 // (whenever the custom demo is ticked, a file chosen or not).
 bool FiltersPageShowsHint(int tickedItem);
 
@@ -31,4 +31,4 @@ bool FiltersPageShowsHint(int tickedItem);
 // list the dialog takes.
 std::string DemoFileFilter();
 
-}  // namespace quorvel
+}  // namespace quorvel::bench

@@ -14,14 +14,6 @@ const std::array<BuiltInDemo, 3>& BuiltInDemos() {
   return kDemos;
 }
 
-DemoChoice DemoChoiceFrom(const SettingsControls& controls) {
-  DemoChoice choice;
-  choice.Item = controls.TickedDemo();
-  choice.CustomPath = controls.Text(Control::DemoEdit);
-  choice.LostCoastType = controls.Checked(Control::HL2LC);
-  return choice;
-}
-
 steam::Game SeriesGameFor(const DemoChoice& choice) {
   bool lostCoast = choice.Item == 1 || (choice.Item == kCustomDemoItem && choice.LostCoastType);
   return lostCoast ? steam::Game::LostCoast : steam::Game::HalfLife2;

@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "settings/game_paths.h"
-#include "settings/settings_controls.h"
 #include "settings/steam_game.h"
 
 namespace quorvel::bench {
@@ -34,15 +33,12 @@ inline constexpr unsigned kCustomDemoPauseMs = 1000;
 inline constexpr const char* kDefineCustomDemo =
     "Please define your custom demo and select its type (Normal or Lost Coast)";
 
-// The demo choice of the page "Filters & demos" at the start of a series.
+// The demo choice of the page "Filters & demos" that a series runs with.
 struct DemoChoice {
   int Item = -1;               // ticked item of `demo`, -1 for none
   std::string CustomPath;      // text of DemoEdit
   bool LostCoastType = false;  // HL2LC is ticked
 };
-
-// Reads the choice from the window's controls.
-DemoChoice DemoChoiceFrom(const SettingsControls& controls);
 
 // The game of a series: Lost Coast for the built-in Lost Coast demo or a custom demo of the
 // Lost Coast type; Half-Life 2 for everything else.

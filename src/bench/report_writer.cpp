@@ -43,15 +43,15 @@ void AppendGraphicsBlocks(std::vector<std::string>& lines, const SystemInfoSnaps
 
 }  // namespace
 
-SlotBlockSettings SlotBlockSettingsFrom(const SettingsControls& controls) {
+SlotBlockSettings SlotBlockSettingsOf(const SeriesOrder& order) {
   SlotBlockSettings s;
-  s.HdrText = ItemText(kHDRBoxItems, controls.Selected(Control::HDRBox));
-  s.HeapsizeText = ItemText(kHeapsizeBoxItems, controls.Selected(Control::HeapsizeBox));
-  s.AAText = ItemText(kAABoxItems, controls.Selected(Control::AABox));
-  s.AFText = ItemText(kAFBoxItems, controls.Selected(Control::AFBox));
-  s.FastZ = controls.Checked(Control::FastZBox);
-  s.CustomWidth = controls.Text(Control::CusWidth);
-  s.CustomHeight = controls.Text(Control::CusHeight);
+  s.HdrText = ItemText(kHDRBoxItems, order.HDRItem);
+  s.HeapsizeText = ItemText(kHeapsizeBoxItems, order.HeapsizeItem);
+  s.AAText = ItemText(kAABoxItems, order.AAItem);
+  s.AFText = ItemText(kAFBoxItems, order.AFItem);
+  s.FastZ = order.FastZ;
+  s.CustomWidth = order.CustomWidth;
+  s.CustomHeight = order.CustomHeight;
   return s;
 }
 

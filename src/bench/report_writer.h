@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/bench_series.h"
-#include "settings/settings_controls.h"
+#include "bench/series_order.h"
 #include "sysinfo/system_info.h"
 
 namespace quorvel::bench {
@@ -18,8 +18,8 @@ inline constexpr const char* kBenchmarkSite = "http://www.zarvent.com/benchmarks
 inline constexpr const char* kMakerNotice =
     "Zarvent Half-Life 2 benchmark - Copyright (C) 2005-2008 Zarvent";
 
-// The settings a resolution's block prints, as the window shows them when the block is
-// written.
+// The settings a resolution's block prints, as the window showed them when the series was
+// asked for.
 struct SlotBlockSettings {
   std::string HdrText;       // shown text of HDRBox
   std::string HeapsizeText;  // shown text of HeapsizeBox
@@ -30,8 +30,8 @@ struct SlotBlockSettings {
   std::string CustomHeight;  // text of CusHeight
 };
 
-// Reads them from the window's controls (a list without a selection shows empty text).
-SlotBlockSettings SlotBlockSettingsFrom(const SettingsControls& controls);
+// Takes them from a series' order (a list without a selection shows empty text).
+SlotBlockSettings SlotBlockSettingsOf(const SeriesOrder& order);
 
 // Empties ReportLines and appends the head: the document start, StartedAt, the machine from
 // `info` (already probed) with its graphics block or blocks, and the note, then "<hr>".

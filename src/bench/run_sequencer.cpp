@@ -1,9 +1,10 @@
 #include "bench/run_sequencer.h"
 
+#include "bench/bench_series.h"
 #include "platform/errors.h"
 #include "settings/steam_game.h"
 
-namespace quorvel {
+namespace quorvel::bench {
 
 namespace {
 constexpr const char* kSteamMissingStatus = "Error! The Steam NOT running!";
@@ -16,20 +17,23 @@ constexpr const char* kProgramErrorStatus = "Program error, benchmark aborted!";
 constexpr const char* kCollectingTitle = "Collecting system information, please wait...";
 constexpr const char* kRunningTitle = "Benchmarking in progress";
 constexpr const char* kNoResolutionMessage = "Please, choose a resolution of Half-Life 2.";
-constexpr const char* kSuccessStatus = "The benchmarking is successful.";
-constexpr const char* kAbortedStatus = "Benchmark aborted!";
+constexpr const char* kSuccessStatus = kSeriesSucceeded;
+constexpr const char* kAbortedStatus = kSeriesAborted;
 }  // namespace
 
-std::string BuildLaunchCommand(const std::string& steamFolder, bool lostCoast,
+std::string BuildLaunchCommand(const std::string& steamFolder, steam::Game game,
                                const std::string& width, const std::string& height,
-                               const PreparedGame& game) {
+                               const PreparedGame& prepared) {
   std::string command = steam::SteamProgramCommand(steamFolder);
-  command += " -silent -applaunch ";
-  command += lostCoast ? "340" : "220";
+  command += " ";
+  command += steam::kApplaunchArguments;
+  command += steam::AppId(game);
   command += " -preload -novid -mat_preloadshaders -nocdaudio -nosound -width ";
   command += width + " -height " + height + " ";
-  command += game.FastZOption + " " + game.RefreshOption + " " + game.HeapOption;
-  command += " +timedemoquit " + game.DemoName;
+  command += prepared.FastZOption + " " + prepared.RefreshOption + " " + prepared.HeapOption;
+  command += " ";
+  command += steam::kTimedemoQuit;
+  command += " " + prepared.DemoName;
   return command;
 }
 
@@ -37,34 +41,11 @@ std::string RunsLabelText(int runsWanted, int comingRun) {
   return "Runs: " + std::to_string(runsWanted) + "/" + std::to_string(comingRun);
 }
 
-bool SeriesIsLostCoast(const SeriesSelection& selection) {
-  return selection.DemoItem == 1 || (selection.DemoItem == 3 && selection.Hl2LcTicked);
-}
-
-bool SlotSelected(const SeriesSelection& selection, int order) {
-  if (order >= 0 && order < kFixedSlotCount) return selection.SlotTicked[order];
-  if (order == kCustomSlot)
-    return selection.CusResTicked && !selection.CusWidth.empty() && !selection.CusHeight.empty();
-  return false;
-}
-
-std::optional<int> NextSelectedSlot(const SeriesSelection& selection, int order) {
-  for (int o = order < 0 ? 0 : order; o <= kCustomSlot; ++o)
-    if (SlotSelected(selection, o)) return o;
-  return std::nullopt;
-}
-
-int SelectedCount(const SeriesSelection& selection) {
-  int count = 0;
-  for (int o = 0; o <= kCustomSlot; ++o) count += SlotSelected(selection, o) ? 1 : 0;
-  return count;
-}
-
 void RunSequencer::Step(const std::function<void()>& step) {
   try {
     step();
   } catch (const std::exception& error) {
-    host_.ReportError(error);
+    view_.ReportError(error);
     EndSeries(std::string(kAbortedStatus) + " " + error.what());
   }
 }
@@ -75,126 +56,124 @@ void RunSequencer::EndSeries(const std::string& status) {
   if (gameTouched_) {
     gameTouched_ = false;
     try {
-      host_.RestoreAutoexec();
+      steps_.RestoreAutoexec();
     } catch (const std::exception& error) {
       scriptBack = false;
-      host_.ReportError(error);
+      view_.ReportError(error);
     }
   }
-  host_.SetStatus(status);
-  host_.EnableRunButton(true);
-  host_.ShowPanel(false);
+  view_.SetStatus(status);
+  view_.EnableRunButton(true);
+  view_.ShowPanel(false);
   if (scriptBack) {
     try {
-      host_.MarkSeriesEndedCleanly();
+      steps_.MarkSeriesEndedCleanly();
     } catch (const std::exception& error) {
-      host_.ReportError(error);
+      view_.ReportError(error);
     }
   }
 }
 
 void RunSequencer::RequestStop() { stopRequested_ = true; }
 
-void RunSequencer::BenchButtonClick() {
+void RunSequencer::BenchButtonClick(const SeriesOrder& order) {
   if (running_ || stopRequested_) return;
-  host_.SaveBounds();
-  host_.SetStatus("");
-  host_.DeleteLeftoverResult(lostCoast_);
-  host_.EnableRunButton(false);
-  host_.ShowProgressLabels(false);
+  view_.SaveBounds();
+  view_.SetStatus("");
+  steps_.DeleteLeftoverResult(game_);
+  view_.EnableRunButton(false);
+  view_.ShowProgressLabels(false);
 
-  if (!host_.CheckSteamRunning()) {
-    host_.SetStatus(kSteamMissingStatus);
-    host_.Repaint();
-    if (host_.Confirm(kStartSteamQuestion)) {
-      host_.SetStatus(kSteamStartingStatus);
+  if (!steps_.CheckSteamRunning()) {
+    view_.SetStatus(kSteamMissingStatus);
+    view_.Repaint();
+    if (view_.Confirm(kStartSteamQuestion)) {
+      view_.SetStatus(kSteamStartingStatus);
       try {
-        host_.StartSteam();
+        steps_.StartSteam();
       } catch (const EOSError&) {
-        host_.SetStatus(kProgramErrorStatus);
+        view_.SetStatus(kProgramErrorStatus);
       }
     } else {
-      host_.SetStatus(kSteamDeclinedStatus);
+      view_.SetStatus(kSteamDeclinedStatus);
     }
-    host_.EnableRunButton(true);
+    view_.EnableRunButton(true);
     return;
   }
 
   running_ = true;
   scored_ = false;
   runsDone_ = 0;
+  order_ = order;
   Step([&] {
-    host_.SetPanelTitle(kCollectingTitle, 38, 10);
-    host_.ShowPanel(true);
-    host_.Repaint();
-    host_.SaveRunNumber();
+    view_.SetPanelTitle(kCollectingTitle, 38, 10);
+    view_.ShowPanel(true);
+    view_.Repaint();
     // A runs setting that was never valid would leave a resolution unfinished for ever.
-    runsWanted_ = host_.RunsWanted() < 1 ? 1 : host_.RunsWanted();
-    host_.CollectSystemInfo([this] { PrepareSeries(); });
+    int runsWanted = view_.SaveRunNumber(order_.RunsItem);
+    runsWanted_ = runsWanted < 1 ? 1 : runsWanted;
+    steps_.CollectSystemInfo([this] { PrepareSeries(); });
   });
+}
+
+void RunSequencer::Refuse() {
+  running_ = false;
+  view_.EnableRunButton(true);
+  view_.ShowPanel(false);
 }
 
 void RunSequencer::PrepareSeries() {
   if (!running_) return;
   if (stopRequested_) {
     // Nothing of the game has been touched yet.
-    running_ = false;
-    host_.EnableRunButton(true);
-    host_.ShowPanel(false);
+    Refuse();
     return;
   }
   Step([&] {
-    host_.Repaint();
-    selection_ = host_.Selection();
-    lostCoast_ = SeriesIsLostCoast(selection_);
-    selectedCount_ = 0;
+    view_.Repaint();
+    game_ = order_.Game;
     completedCount_ = 0;
-    if (runsWanted_ > 1) host_.SetRunsLabel(RunsLabelText(runsWanted_, 1));
-    selectedCount_ = SelectedCount(selection_);
+    if (runsWanted_ > 1) view_.SetRunsLabel(RunsLabelText(runsWanted_, 1));
+    selectedCount_ = SelectedCount(order_);
     if (selectedCount_ < 1) {
-      host_.Message(kNoResolutionMessage);
-      running_ = false;
-      host_.EnableRunButton(true);
-      host_.ShowPanel(false);
+      view_.Message(kNoResolutionMessage);
+      Refuse();
       return;
     }
-    if (auto refusal = host_.RefusalReason(selection_, lostCoast_)) {
-      host_.Message(*refusal);
-      running_ = false;
-      host_.EnableRunButton(true);
-      host_.ShowPanel(false);
+    if (auto refusal = steps_.AcceptOrder(order_)) {
+      view_.Message(*refusal);
+      Refuse();
       return;
     }
-    host_.Repaint();
-    host_.MakeStamps();
+    view_.Repaint();
+    steps_.MakeStamps();
     gameTouched_ = true;
-    game_ = host_.PrepareGame(lostCoast_);
-    host_.WriteReportHead();
-    host_.ShowProgressLabels(true);
-    host_.SetPanelTitle(kRunningTitle, 68, 12);
-    LaunchSlot(*NextSelectedSlot(selection_, 0));
+    prepared_ = steps_.PrepareGame();
+    steps_.WriteReportHead();
+    view_.ShowProgressLabels(true);
+    view_.SetPanelTitle(kRunningTitle, 68, 12);
+    LaunchSlot(*NextSelectedSlot(order_, 0));
   });
 }
 
-void RunSequencer::LaunchSlot(int order) {
-  std::optional<int> next = NextSelectedSlot(selection_, order);
+void RunSequencer::LaunchSlot(int slot) {
+  std::optional<int> next = NextSelectedSlot(order_, slot);
   if (!next || stopRequested_) {
     // Nothing left to run although the series is not complete: never leave it hanging with
     // the game prepared.
     EndSeries(kAbortedStatus);
     return;
   }
-  const ResolutionSlot& slot = ResolutionCatalogue()[*next];
-  bool custom = slot.Order == kCustomSlot;
-  std::string width = custom ? selection_.CusWidth : std::to_string(slot.Width);
-  std::string height = custom ? selection_.CusHeight : std::to_string(slot.Height);
-  host_.SetResolutionLabel(SlotStatusText(slot, width, height));
-  host_.Repaint();
-  currentOrder_ = slot.Order;
-  currentKey_ = slot.RunKey;
-  std::string command = BuildLaunchCommand(host_.SteamFolder(), lostCoast_, width, height, game_);
+  const ResolutionSlot& chosen = ResolutionCatalogue()[*next];
+  bool custom = chosen.Order == kCustomSlot;
+  std::string width = custom ? order_.CustomWidth : std::to_string(chosen.Width);
+  std::string height = custom ? order_.CustomHeight : std::to_string(chosen.Height);
+  view_.SetResolutionLabel(SlotStatusText(chosen, width, height));
+  view_.Repaint();
+  currentKey_ = chosen.RunKey;
+  std::string command = BuildLaunchCommand(steps_.SteamFolder(), game_, width, height, prepared_);
   try {
-    host_.LaunchGame(command);
+    steps_.LaunchGame(command);
   } catch (const EOSError&) {
     EndSeries(kProgramErrorStatus);
   }
@@ -202,15 +181,15 @@ void RunSequencer::LaunchSlot(int order) {
 
 void RunSequencer::LaunchEnded() {
   if (!running_) return;
-  host_.After(kAfterHandOver, [this] { Step([this] { PollGame(); }); });
+  view_.After(kAfterHandOver, [this] { Step([this] { PollGame(); }); });
 }
 
 void RunSequencer::PollGame() {
-  if (host_.GameRunning()) {
-    host_.After(kGamePoll, [this] { Step([this] { PollGame(); }); });
+  if (steps_.GameRunning()) {
+    view_.After(kGamePoll, [this] { Step([this] { PollGame(); }); });
     return;
   }
-  host_.After(kAfterGame, [this] { Step([this] { GameGone(); }); });
+  view_.After(kAfterGame, [this] { Step([this] { GameGone(); }); });
 }
 
 void RunSequencer::GameGone() {
@@ -227,40 +206,40 @@ void RunSequencer::GameGone() {
   if (runsDone_ != runsWanted_) {
     --completedCount_;
     RecordRun();
-    if (runsWanted_ > 1) host_.SetRunsLabel(RunsLabelText(runsWanted_, runsDone_ + 1));
-    host_.After(kBetweenRuns, [this, order] { Step([this, order] { LaunchSlot(order); }); });
+    if (runsWanted_ > 1) view_.SetRunsLabel(RunsLabelText(runsWanted_, runsDone_ + 1));
+    view_.After(kBetweenRuns, [this, order] { Step([this, order] { LaunchSlot(order); }); });
     return;
   }
   RecordRun();
   if (order == kCustomSlot || completedCount_ == selectedCount_) return;
   runsDone_ = 0;
   headingWritten_ = false;
-  if (runsWanted_ > 1) host_.SetRunsLabel(RunsLabelText(runsWanted_, 1));
-  host_.After(kBetweenRuns, [this, order] { Step([this, order] { LaunchSlot(order + 1); }); });
+  if (runsWanted_ > 1) view_.SetRunsLabel(RunsLabelText(runsWanted_, 1));
+  view_.After(kBetweenRuns, [this, order] { Step([this, order] { LaunchSlot(order + 1); }); });
 }
 
 void RunSequencer::RecordRun() {
-  host_.RestoreBounds();
-  if (std::optional<std::string> score = host_.ReadRunScore(lostCoast_)) {
+  view_.RestoreBounds();
+  if (steps_.ReadRunScore()) {
     if (!headingWritten_) {
       headingWritten_ = true;
-      host_.AppendSlotHeading(currentKey_);
+      steps_.AppendSlotHeading(currentKey_);
     }
-    host_.AppendScoreLines(*score, runsDone_, runsWanted_);
+    steps_.AppendScoreLines(runsDone_, runsWanted_);
     scored_ = true;
   }
-  host_.DeleteResultFiles();
+  steps_.DeleteResultFiles();
   if (completedCount_ != selectedCount_) return;
 
-  bool saved = host_.FinishReport(scored_);
-  host_.SetStatus(scored_ ? kSuccessStatus : kAbortedStatus);
+  bool saved = steps_.FinishReport(scored_);
+  view_.SetStatus(scored_ ? kSuccessStatus : kAbortedStatus);
   gameTouched_ = false;
   running_ = false;
-  host_.RestoreAutoexec();
-  if (saved) host_.OpenReport();
-  host_.EnableRunButton(true);
-  host_.ShowPanel(false);
-  host_.MarkSeriesEndedCleanly();
+  steps_.RestoreAutoexec();
+  if (saved) steps_.OpenReport();
+  view_.EnableRunButton(true);
+  view_.ShowPanel(false);
+  steps_.MarkSeriesEndedCleanly();
 }
 
-}  // namespace quorvel
+}  // namespace quorvel::bench

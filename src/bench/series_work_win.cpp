@@ -13,31 +13,68 @@
 #include "platform/files_win.h"
 #include "platform/seams_win.h"
 #include "platform/text.h"
+#include "sysinfo/host_probes_win.h"
+#include "sysinfo/report_head_probes_win.h"
 
 namespace quorvel::bench {
 
-namespace {
-steam::Game GameOf(bool lostCoast) {
-  return lostCoast ? steam::Game::LostCoast : steam::Game::HalfLife2;
-}
-}  // namespace
-
-SeriesWork::SeriesWork(const GamePaths& paths, SettingsControls& controls,
-                       std::function<void(steam::Game)> setAsideAutoexec, HWND owner)
+SeriesWork::SeriesWork(const GamePaths& paths, SettingsStore& store, SettingsStore& userStore,
+                       AutoexecRestorePending& autoexec, HWND owner)
     : paths_(paths),
-      controls_(controls),
-      setAsideAutoexec_(std::move(setAsideAutoexec)),
-      owner_(owner) {}
-
-void SeriesWork::DeleteLeftoverResult(bool lostCoastOfLastSeries) {
-  files::DeleteQuietly(paths_.GameFolder(GameOf(lostCoastOfLastSeries)) + steam::kResultFile);
+      store_(store),
+      userStore_(userStore),
+      autoexec_(autoexec),
+      owner_(owner),
+      collector_(snapshot_, store, dxrun) {
+  cp.WaitForTerminate = true;
+  cp.ErrorOwner = owner;
+  cp.OnTerminate = [this](ProcessRunner&, std::uint32_t) {
+    if (OnLaunchEnded) OnLaunchEnded();
+  };
+  cp2.WaitForTerminate = false;
+  dxrun.ErrorOwner = owner;
 }
 
-std::optional<std::string> SeriesWork::RefusalReason(const SeriesSelection& selection) {
-  DemoChoice choice{selection.DemoItem, controls_.Text(Control::DemoEdit), selection.Hl2LcTicked};
-  std::string problem = CheckDemoChoice(choice);
-  if (problem.empty()) return std::nullopt;
-  return problem;
+bool SeriesWork::CheckSteamRunning() {
+  presence.CheckSteamRunning();
+  return presence.SteamRunning;
+}
+
+std::string SeriesWork::SteamFolder() { return paths_.SteamFolder; }
+
+void SeriesWork::StartSteam() {
+  cp2.CurrentDirectory = paths_.SteamFolder;
+  cp2.CommandLine = steam::SteamProgramCommand(paths_.SteamFolder);
+  cp2.Run();
+}
+
+void SeriesWork::LaunchGame(const std::string& commandLine) {
+  cp.CurrentDirectory = paths_.SteamFolder;
+  cp.CommandLine = commandLine;
+  cp.Run();
+}
+
+bool SeriesWork::GameRunning() {
+  presence.GameRunning = GameRuns();
+  return presence.GameRunning;
+}
+
+void SeriesWork::CollectSystemInfo(std::function<void()> done) {
+  collector_.CollectSystemInfo(std::move(done));
+}
+
+void SeriesWork::DeleteLeftoverResult(steam::Game lastGame) {
+  files::DeleteQuietly(paths_.GameFolder(lastGame) + steam::kResultFile);
+}
+
+std::optional<std::string> SeriesWork::AcceptOrder(const SeriesOrder& order) {
+  std::string problem = CheckDemoChoice(order.Demo);
+  if (!problem.empty()) return problem;
+  // From here on a copy of the user's values is on disk and marked as to be put back.
+  if (auto refusal = SecureBackupForSeries(paths_, store_, userStore_, order.Game)) return refusal;
+  CurrentSeams().Checkpoint("series: backup secured");
+  order_ = order;
+  return std::nullopt;
 }
 
 void SeriesWork::MakeStamps() {
@@ -45,46 +82,50 @@ void SeriesWork::MakeStamps() {
   StampSeries(series_);
 }
 
-PreparedGame SeriesWork::PrepareGame(bool lostCoast) {
-  steam::Game game = GameOf(lostCoast);
-  series_.LostCoast = lostCoast;
+PreparedGame SeriesWork::PrepareGame() {
+  steam::Game game = order_.Game;
+  series_.LostCoast = game == steam::Game::LostCoast;
   Seams& seams = CurrentSeams();
-  if (setAsideAutoexec_) setAsideAutoexec_(game);
+  if (!SetAsideAutoexec(autoexec_, paths_, game, owner_))
+    throw AppError(
+        "Your autoexec.cfg could not be moved aside, so the benchmark did not change it. "
+        "Please close the game and try again.");
   seams.Checkpoint("series: script set aside");
-  InstallDemo(series_, paths_, DemoChoiceFrom(controls_), game, owner_);
+  InstallDemo(series_, paths_, order_.Demo, game, owner_);
   seams.Checkpoint("series: demo installed");
-  WriteRunRegistry(paths_, game, controls_.Selected(Control::AFBox),
-                   controls_.Selected(Control::AABox));
+  WriteRunRegistry(paths_, game, order_.AFItem, order_.AAItem);
   seams.Checkpoint("series: run registry written");
-  WriteDetailRegistry(paths_, game, controls_.Selected(Control::HDRBox));
+  WriteDetailRegistry(paths_, game, order_.HDRItem);
   seams.Checkpoint("series: detail registry written");
   series_.DetailName = kDetailName;
   WriteAutoexec(paths_, game);
   seams.Checkpoint("series: script written");
-  BuildLaunchOptions(series_, controls_.Selected(Control::RefreshBox),
-                     controls_.Selected(Control::HeapsizeBox),
-                     controls_.Checked(Control::FastZBox));
+  BuildLaunchOptions(series_, order_.RefreshItem, order_.HeapsizeItem, order_.FastZ);
   seams.Checkpoint("series: launch options built");
   return PreparedGame{series_.DemoName, series_.FastZOption, series_.RefreshOption,
                       series_.HeapOption};
 }
 
-void SeriesWork::WriteReportHead(const SystemInfoSnapshot& info) {
-  bench::WriteReportHead(series_, info, controls_.Text(Control::NoteEdit));
+void SeriesWork::WriteReportHead() {
+  sysinfo::THostInfo host;
+  sysinfo::RunReportHeadProbes(host, snapshot_);
+  WriteReportHeadFor(snapshot_);
 }
 
-std::optional<std::string> SeriesWork::ReadRunScore(bool lostCoast) {
-  series_.LostCoast = lostCoast;
-  if (!ResultExists(paths_, GameOf(lostCoast))) return std::nullopt;
-  CopyResultFile(paths_, GameOf(lostCoast), owner_);
-  if (!bench::ReadRunScore(series_, paths_)) return std::nullopt;
-  return series_.ScoreText;
+void SeriesWork::WriteReportHeadFor(const SystemInfoSnapshot& info) {
+  bench::WriteReportHead(series_, info, order_.Note);
+}
+
+bool SeriesWork::ReadRunScore() {
+  if (!ResultExists(paths_, order_.Game)) return false;
+  CopyResultFile(paths_, order_.Game, owner_);
+  return bench::ReadRunScore(series_, paths_);
 }
 
 void SeriesWork::AppendSlotHeading(const std::string& runKey) {
   series_.CurrentKey = runKey;
   series_.HeadingWritten = false;
-  bench::AppendSlotHeading(series_, SlotBlockSettingsFrom(controls_));
+  bench::AppendSlotHeading(series_, SlotBlockSettingsOf(order_));
 }
 
 void SeriesWork::AppendScoreLines(int runsDone, int runsWanted) {
@@ -100,12 +141,19 @@ bool SeriesWork::FinishReport(bool scored) {
   // The sequencer counts the runs that scored; a series it counts as unscored saves nothing.
   if (!scored) series_.SeriesScored = false;
   // A folder typed without its closing backslash still means that folder.
-  std::string folder = text::WithBackslash(controls_.Text(Control::ResEdit));
+  std::string folder = text::WithBackslash(order_.ResultsFolder);
   std::string failure = bench::FinishReport(series_, folder);
   if (!failure.empty()) throw AppError(failure);
   return !series_.ReportPath.empty();
 }
 
 void SeriesWork::OpenReport() { bench::OpenReport(series_, owner_); }
+
+void SeriesWork::RestoreAutoexec() { quorvel::RestoreAutoexec(autoexec_, paths_, owner_); }
+
+void SeriesWork::MarkSeriesEndedCleanly() {
+  MarkSeriesEnded(store_, userStore_);
+  CurrentSeams().Checkpoint("series: ended");
+}
 
 }  // namespace quorvel::bench

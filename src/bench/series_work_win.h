@@ -1,60 +1,91 @@
 #pragma once
-// The benchmark's own steps of a series, one method per step of SeriesHost that belongs to
-// the game configuration, the demos, the result reader and the report. The window's
-// SeriesHost forwards those steps here; the rest (window, Steam, timers, probes, the game's
-// script backup) stays with the window. Holds the BenchSeries of the program run.
-// User-interface thread only.
+// The benchmark's own steps of a series: Steam and the game through the process runners,
+// the system information, the game's script and configuration, the demo, the result reader
+// and the report. The run sequencer reaches them through SeriesSteps; the window is not
+// involved. Holds the BenchSeries of the program run. User-interface thread only.
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "bench/bench_series.h"
 #include "bench/run_sequencer.h"
+#include "bench/series_order.h"
 #include "platform/win.h"
+#include "settings/game_backup_win.h"
 #include "settings/game_paths.h"
-#include "settings/settings_controls.h"
-#include "settings/steam_game.h"
+#include "settings/settings_store.h"
+#include "sysinfo/process_presence_win.h"
+#include "sysinfo/process_runner_win.h"
 #include "sysinfo/system_info.h"
+#include "sysinfo/system_info_collector_win.h"
 
 namespace quorvel::bench {
 
-class SeriesWork {
+class SeriesWork : public SeriesSteps {
  public:
-  // `setAsideAutoexec` moves the game's own autoexec.cfg aside and records that it must be
-  // put back (the game settings backup). `controls` are read when a step needs them.
-  SeriesWork(const GamePaths& paths, SettingsControls& controls,
-             std::function<void(steam::Game)> setAsideAutoexec, HWND owner = nullptr);
+  // `store` holds the recovery marker and the diagnostics cache, `userStore` the account's own
+  // mark that a restore is owed; `autoexec` records that the game's script is set aside. All
+  // must outlive this object. `owner` owns the shell's
+  // dialogs and the runners' error messages.
+  SeriesWork(const GamePaths& paths, SettingsStore& store, SettingsStore& userStore,
+             AutoexecRestorePending& autoexec, HWND owner = nullptr);
+  SeriesWork(const SeriesWork&) = delete;
+  SeriesWork& operator=(const SeriesWork&) = delete;
 
-  // Deletes "sourcebench.csv" of the game of the previous series.
-  void DeleteLeftoverResult(bool lostCoastOfLastSeries);
-  // Why the series cannot start with the chosen demo (custom demo without an existing file).
-  std::optional<std::string> RefusalReason(const SeriesSelection& selection);
-  // Starts the series' own state afresh and takes its stamp and start time.
-  void MakeStamps();
+  // Called when the Steam hand-over of a launch has ended.
+  std::function<void()> OnLaunchEnded;
+
+  // The runners: the game runs through Steam, Steam alone, the diagnostics tool.
+  ProcessRunner cp;
+  ProcessRunner cp2;
+  ProcessRunner dxrun;
+  ProcessPresence presence;
+
+  bool CheckSteamRunning() override;
+  std::string SteamFolder() override;
+  void StartSteam() override;
+  void LaunchGame(const std::string& commandLine) override;
+  bool GameRunning() override;
+  void CollectSystemInfo(std::function<void()> done) override;
+  void DeleteLeftoverResult(steam::Game lastGame) override;
+  // Refuses a custom demo without an existing file, then secures the backup of the user's
+  // game settings (the last check before the game is touched).
+  std::optional<std::string> AcceptOrder(const SeriesOrder& order) override;
+  void MakeStamps() override;
   // Sets the script aside, installs the demo, writes the game's registry values and script,
-  // and builds the launch options. Registry write failures throw AppError.
-  PreparedGame PrepareGame(bool lostCoast);
-  // Starts the report with the machine as the probes just found it and the window's note.
-  void WriteReportHead(const SystemInfoSnapshot& info);
-  // The run's figure when the game left a usable result file; nullopt otherwise.
-  std::optional<std::string> ReadRunScore(bool lostCoast);
-  void AppendSlotHeading(const std::string& runKey);
+  // and builds the launch options. A script that cannot be set aside and registry write
+  // failures throw AppError.
+  PreparedGame PrepareGame() override;
+  // Runs the adapter and host probes, then starts the report with the machine and the note.
+  void WriteReportHead() override;
+  bool ReadRunScore() override;
+  void AppendSlotHeading(const std::string& runKey) override;
   // Scores the run read last (several runs per resolution) and appends its lines.
-  void AppendScoreLines(int runsDone, int runsWanted);
-  void DeleteResultFiles();
-  // Appends the footer and, when `scored`, saves the report into the results folder shown in
-  // the window. True when saved. Throws AppError "Cannot create file ..." when saving fails.
-  bool FinishReport(bool scored);
-  void OpenReport();
+  void AppendScoreLines(int runsDone, int runsWanted) override;
+  void DeleteResultFiles() override;
+  // Appends the footer and, when `scored`, saves the report into the order's results folder.
+  // True when saved. Throws AppError "Cannot create file ..." when saving fails.
+  bool FinishReport(bool scored) override;
+  void OpenReport() override;
+  void RestoreAutoexec() override;
+  void MarkSeriesEndedCleanly() override;
 
   const BenchSeries& Series() const { return series_; }
 
+ protected:
+  // Starts the report with the machine as `info` describes it and the order's note.
+  void WriteReportHeadFor(const SystemInfoSnapshot& info);
+
  private:
   GamePaths paths_;
-  SettingsControls& controls_;
-  std::function<void(steam::Game)> setAsideAutoexec_;
+  SettingsStore& store_;
+  SettingsStore& userStore_;
+  AutoexecRestorePending& autoexec_;
   HWND owner_;
+  SeriesOrder order_;
   BenchSeries series_;
+  SystemInfoSnapshot snapshot_;
+  sysinfo::SystemInfoCollector collector_;
 };
 
 }  // namespace quorvel::bench

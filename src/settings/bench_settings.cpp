@@ -194,8 +194,11 @@ void BenchSettings::AABoxChanged() {
 }
 
 void BenchSettings::RunNumberChanged() {
+  RunNumberChosen(controls_.Selected(Control::RunNumberBox));
+}
+
+void BenchSettings::RunNumberChosen(int item) {
   if (!store_.KeyExists()) return;
-  const int item = controls_.Selected(Control::RunNumberBox);
   if (const char* text = TextOfItem(kRunNumberTexts, item)) {
     store_.WriteString("RunNumber", text);
     runsWanted_ = item + 1;

@@ -43,7 +43,10 @@ class BenchSettings {
   void CustomSizeChosen(const std::string& width, const std::string& height);
   void AFBoxChanged();
   void AABoxChanged();
-  void RunNumberChanged();  // also called when a series starts
+  void RunNumberChanged();
+  // The same for a runs item taken earlier (a series' order): 0..4 stores "1".."5" and sets
+  // RunsWanted; any other item changes nothing.
+  void RunNumberChosen(int item);
   void DemoPointerLeft();
   void HL2LCPointerLeft();
   void NormalHL2PointerLeft();

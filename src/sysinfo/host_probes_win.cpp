@@ -5,7 +5,7 @@
 #include "platform/errors.h"
 #include "platform/registry_win.h"
 #include "platform/win.h"
-#include "settings/memory_win.h"
+#include "sysinfo/memory_win.h"
 
 namespace quorvel::sysinfo {
 

@@ -27,8 +27,6 @@
 
 namespace quorvel {
 
-class TForm3;
-
 inline constexpr const char* kApplicationTitle = "Zarvent Half-Life 2 benchmark";
 inline constexpr const char* kMainWindowClass = QUORVEL_MAIN_WINDOW_CLASS;
 inline constexpr int kMainWidth = 514;
@@ -102,6 +100,7 @@ class MainWindow : public SettingsControls {
   // --- hooks for the parts that plug into the window (empty: nothing happens) ---
   std::function<void()> RunBenchmark;           // BenchButton click: starts a series
   std::function<void()> UpdateBenchmark;        // ToolButton3 click: the update check
+  std::function<void()> ShowPicker;             // CusPossibilities click: the picker
   std::function<void()> Activated;              // the window became active (news check)
   std::function<void()> RestoreRegistryAtExit;  // exit button, after SaveAtExit
   // Exit button, after SaveAtExit: true when the restore must wait; the hook then calls
@@ -147,7 +146,6 @@ class MainWindow : public SettingsControls {
   void SetFontSize(HWND label, int points);
   // The small images of the tool buttons (image 6 is the close image).
   HIMAGELIST ImageList() const { return images_; }
-  void AttachPicker(TForm3* picker) { picker_ = picker; }
   // The hidden template of the "Maximum quality" detail level.
   std::string MaxSetText() const;
 
@@ -260,10 +258,28 @@ class MainWindow : public SettingsControls {
     int image = -1;
   };
 
+  // What painting one owner-drawn button needs.
+  struct ButtonPaint {
+    HDC dc;
+    RECT rect;
+    const DRAWITEMSTRUCT& item;
+    const ButtonLook& look;
+    const std::string& caption;
+    bool pressed;
+    bool disabled;
+  };
+
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT ControlColour(UINT message, HDC dc, HWND control);
   void DrawItem(const DRAWITEMSTRUCT& item);
+  // One owner-drawn button of each look, into `dc` over the rectangle `r`.
+  void DrawPictureButton(const ButtonPaint& paint);
+  void DrawToolButton(const ButtonPaint& paint);
+  void DrawNavCaption(const ButtonPaint& paint);
+  void DrawNavItem(const ButtonPaint& paint);
+  // Whether a navigation item names the view on screen (its page, or the About view).
+  bool NavItemCurrent(NavItem nav) const;
   void DrawSeparator(const DRAWITEMSTRUCT& item, bool vertical);
 
   void BuildControls();
@@ -300,7 +316,6 @@ class MainWindow : public SettingsControls {
   std::unique_ptr<SettingsStore> userStore_;
   std::unique_ptr<BenchSettings> settings_;
   GamePaths paths_;
-  TForm3* picker_ = nullptr;
 
   std::unique_ptr<ui::Skin> skin_;
   GdiObject<HFONT> font_;

@@ -1,11 +1,11 @@
 #include "ui/series_controller_win.h"
 
+#include <map>
+#include <utility>
+
 #include "platform/error_reporter_win.h"
 #include "platform/errors.h"
 #include "platform/seams_win.h"
-#include "settings/steam_game.h"
-#include "sysinfo/host_probes_win.h"
-#include "sysinfo/report_head_probes_win.h"
 #include "ui/main_window_win.h"
 
 namespace quorvel {
@@ -26,24 +26,10 @@ std::map<UINT_PTR, std::function<void()>>& PendingTimers() {
 
 SeriesController::SeriesController(MainWindow& window, AutoexecRestorePending& autoexec)
     : window_(window),
-      autoexec_(autoexec),
-      collector_(snapshot_, window.Store(), dxrun),
-      work_(
-          window.Paths(), window,
-          [this](steam::Game game) {
-            if (!SetAsideAutoexec(autoexec_, window_.Paths(), game, window_.Handle()))
-              throw AppError(
-                  "Your autoexec.cfg could not be moved aside, so the benchmark did not "
-                  "change it. Please close the game and try again.");
-          },
-          window.Handle()),
-      sequencer_(*this) {
-  cp.WaitForTerminate = true;
-  cp.ErrorOwner = window.Handle();
-  cp.OnTerminate = [this](ProcessRunner&, std::uint32_t) { sequencer_.LaunchEnded(); };
-  cp2.WaitForTerminate = false;
-  dxrun.ErrorOwner = window.Handle();
-  window_.RunBenchmark = [this] { sequencer_.BenchButtonClick(); };
+      work_(window.Paths(), window.Store(), window.UserStore(), autoexec, window.Handle()),
+      sequencer_(*this, work_) {
+  work_.OnLaunchEnded = [this] { sequencer_.LaunchEnded(); };
+  window_.RunBenchmark = [this] { sequencer_.BenchButtonClick(bench::SeriesOrderFrom(window_)); };
   window_.RestoreRegistryAtExit = [this] {
     RestoreGameSettings(window_.Paths(), window_.UserStore());
   };
@@ -65,17 +51,6 @@ void CALLBACK SeriesController::TimerFired(HWND, UINT, UINT_PTR id, DWORD) {
   std::function<void()> then = std::move(found->second);
   PendingTimers().erase(found);
   Guarded(nullptr, "Benchmark timer", then);
-}
-
-SeriesSelection SeriesController::Selection() {
-  SeriesSelection s;
-  for (int i = 0; i < kFixedSlotCount; ++i) s.SlotTicked[i] = window_.SlotTicked(i);
-  s.CusResTicked = window_.Checked(Control::cusresbox);
-  s.CusWidth = window_.Text(Control::CusWidth);
-  s.CusHeight = window_.Text(Control::CusHeight);
-  s.DemoItem = window_.TickedDemo();
-  s.Hl2LcTicked = window_.Checked(Control::HL2LC);
-  return s;
 }
 
 void SeriesController::SetStatus(const std::string& text) { window_.SetStatus(text); }
@@ -143,42 +118,11 @@ void SeriesController::ReportError(const std::exception& error) {
   quorvel::ReportError(window_.Handle(), "Benchmark", &error);
 }
 
-void SeriesController::SaveRunNumber() {
-  if (BenchSettings* settings = window_.Settings()) settings->RunNumberChanged();
-}
-
-int SeriesController::RunsWanted() {
+int SeriesController::SaveRunNumber(int runsItem) {
   BenchSettings* settings = window_.Settings();
-  return settings ? settings->RunsWanted() : 0;
-}
-
-void SeriesController::MarkSeriesEndedCleanly() {
-  MarkSeriesEnded(window_.Store(), window_.UserStore());
-  CurrentSeams().Checkpoint("series: ended");
-}
-
-bool SeriesController::CheckSteamRunning() {
-  presence.CheckSteamRunning();
-  return presence.SteamRunning;
-}
-
-std::string SeriesController::SteamFolder() { return window_.Paths().SteamFolder; }
-
-void SeriesController::StartSteam() {
-  cp2.CurrentDirectory = window_.Paths().SteamFolder;
-  cp2.CommandLine = steam::SteamProgramCommand(window_.Paths().SteamFolder);
-  cp2.Run();
-}
-
-void SeriesController::LaunchGame(const std::string& commandLine) {
-  cp.CurrentDirectory = window_.Paths().SteamFolder;
-  cp.CommandLine = commandLine;
-  cp.Run();
-}
-
-bool SeriesController::GameRunning() {
-  presence.GameRunning = GameRuns();
-  return presence.GameRunning;
+  if (!settings) return 0;
+  settings->RunNumberChosen(runsItem);
+  return settings->RunsWanted();
 }
 
 void SeriesController::After(unsigned ms, std::function<void()> then) {
@@ -186,53 +130,6 @@ void SeriesController::After(unsigned ms, std::function<void()> then) {
   if (!id) throw AppError("The benchmark could not start its timer.");
   PendingTimers()[id] = std::move(then);
 }
-
-void SeriesController::CollectSystemInfo(std::function<void()> done) {
-  collector_.CollectSystemInfo(std::move(done));
-}
-
-void SeriesController::DeleteLeftoverResult(bool lostCoastOfLastSeries) {
-  work_.DeleteLeftoverResult(lostCoastOfLastSeries);
-}
-
-std::optional<std::string> SeriesController::RefusalReason(const SeriesSelection& selection,
-                                                           bool lostCoast) {
-  if (auto refusal = work_.RefusalReason(selection)) return refusal;
-  // The last check before the game is touched: from here on a copy of the user's values
-  // is on disk and marked as to be put back.
-  auto refusal = SecureBackupForSeries(window_.Paths(), window_.Store(), window_.UserStore(),
-                                       lostCoast ? steam::Game::LostCoast : steam::Game::HalfLife2);
-  if (!refusal) CurrentSeams().Checkpoint("series: backup secured");
-  return refusal;
-}
-
-void SeriesController::MakeStamps() { work_.MakeStamps(); }
-
-PreparedGame SeriesController::PrepareGame(bool lostCoast) { return work_.PrepareGame(lostCoast); }
-
-void SeriesController::WriteReportHead() {
-  sysinfo::THostInfo host;
-  sysinfo::RunReportHeadProbes(host, snapshot_);
-  work_.WriteReportHead(snapshot_);
-}
-
-std::optional<std::string> SeriesController::ReadRunScore(bool lostCoast) {
-  return work_.ReadRunScore(lostCoast);
-}
-
-void SeriesController::AppendSlotHeading(const std::string& runKey) {
-  work_.AppendSlotHeading(runKey);
-}
-
-void SeriesController::AppendScoreLines(const std::string&, int runsDone, int runsWanted) {
-  work_.AppendScoreLines(runsDone, runsWanted);
-}
-
-void SeriesController::DeleteResultFiles() { work_.DeleteResultFiles(); }
-
-bool SeriesController::FinishReport(bool scored) { return work_.FinishReport(scored); }
-
-void SeriesController::OpenReport() { work_.OpenReport(); }
 
 bool SeriesController::DelayExit(std::function<void()> resume) {
   // Leaving: no series starts, and one under way starts no further run.
@@ -258,10 +155,6 @@ void SeriesController::WaitForGameThenLeave(std::function<void()> resume) {
     }
     resume();
   });
-}
-
-void SeriesController::RestoreAutoexec() {
-  quorvel::RestoreAutoexec(autoexec_, window_.Paths(), window_.Handle());
 }
 
 }  // namespace quorvel

@@ -11,6 +11,15 @@
 
 namespace quorvel::ui {
 
+std::string WindowText(HWND window) {
+  if (!window) return "";
+  int length = ::GetWindowTextLengthA(window);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  int got = ::GetWindowTextA(window, text.data(), length + 1);
+  text.resize(static_cast<size_t>(std::max(got, 0)));
+  return text;
+}
+
 namespace {
 
 constexpr const char* kSkinProperty = "QuorvelSkin";

@@ -16,6 +16,12 @@ inline constexpr COLORREF kOrange = RGB(243, 126, 31);
 inline constexpr COLORREF kCream = RGB(254, 232, 183);
 inline constexpr COLORREF kSilver = RGB(192, 192, 192);
 inline constexpr COLORREF kWhite = RGB(255, 255, 255);
+// The background of the settings pages, and the windows' font face.
+inline constexpr COLORREF kPageColour = RGB(6, 6, 8);
+inline constexpr const char* kFontFace = "MS Sans Serif";
+
+// The text of a window or control; empty for a null handle.
+std::string WindowText(HWND window);
 // Pixels of this colour in a picture are left transparent.
 inline constexpr COLORREF kTransparentKey = RGB(255, 0, 255);
 
@@ -53,8 +59,7 @@ const Skin* SkinOf(HWND anyChild);
 // when the window goes, the object and its skin let go of it. UI thread only.
 template <typename Window>
 LRESULT ObjectWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, const char* where,
-                         HWND Window::*handle,
-                         LRESULT (Window::*handler)(UINT, WPARAM, LPARAM)) {
+                         HWND Window::*handle, LRESULT (Window::*handler)(UINT, WPARAM, LPARAM)) {
   Window* self = nullptr;
   if (message == WM_NCCREATE) {
     self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);

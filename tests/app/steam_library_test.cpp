@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+#include "support/fixture.h"
 
 namespace quorvel::library {
 namespace {
 
-std::string Fixture(const std::string& name) {
-  std::ifstream in(std::string(QUORVEL_FIXTURES) + "/steam/" + name, std::ios::binary);
-  EXPECT_TRUE(in) << name;
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string Fixture(const std::string& name) { return testing::Fixture("steam/" + name); }
 
 using Folders = std::vector<std::string>;
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvel {
+namespace quorvel::bench {
 namespace {
 
 TEST(DemoChoiceTest, EachItemStoresItsNumberAndOnlyTheCustomDemoEnablesItsControls) {
@@ -46,4 +46,4 @@ TEST(DemoChoiceTest, FileFilterIsOneDoubleNulTerminatedEntry) {
 }
 
 }  // namespace
-}  // namespace quorvel
+}  // namespace quorvel::bench

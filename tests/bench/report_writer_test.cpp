@@ -3,21 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "bench/fake_controls.h"
 #include "bench/reference_machine.h"
 #include "bench/result_reader.h"
+#include "support/fixture.h"
 
 namespace quorvel::bench {
 namespace {
 
-std::string Fixture(const std::string& name) {
-  std::ifstream in(std::string(QUORVEL_FIXTURES) + "/bench/" + name, std::ios::binary);
-  EXPECT_TRUE(in) << name;
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string Fixture(const std::string& name) { return testing::Fixture("bench/" + name); }
 
 SlotBlockSettings Settings() {
   SlotBlockSettings s;
@@ -256,7 +251,7 @@ TEST(Report, BlockSettingsAreTheListsShownTexts) {
   c.SetChecked(Control::FastZBox, true);
   c.SetText(Control::CusWidth, "1000");
   c.SetText(Control::CusHeight, "700");
-  SlotBlockSettings s = SlotBlockSettingsFrom(c);
+  SlotBlockSettings s = SlotBlockSettingsOf(SeriesOrderFrom(c));
   EXPECT_EQ(s.HdrText, "Bloom (if available)");
   EXPECT_EQ(s.HeapsizeText, "64 MB - default");
   EXPECT_EQ(s.AAText, "From System");
@@ -265,7 +260,7 @@ TEST(Report, BlockSettingsAreTheListsShownTexts) {
   EXPECT_EQ(s.CustomWidth, "1000");
   EXPECT_EQ(s.CustomHeight, "700");
 
-  SlotBlockSettings none = SlotBlockSettingsFrom(bench_test::FakeControls{});
+  SlotBlockSettings none = SlotBlockSettingsOf(SeriesOrderFrom(bench_test::FakeControls{}));
   EXPECT_EQ(none.HdrText, "");
   EXPECT_EQ(none.HeapsizeText, "");
   EXPECT_EQ(none.AAText, "");

@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include "support/fixture.h"
 
 namespace quorvel::bench {
 namespace {
 
-std::string Fixture(const std::string& name) {
-  std::ifstream in(std::string(QUORVEL_FIXTURES) + "/bench/" + name, std::ios::binary);
-  EXPECT_TRUE(in) << name;
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string Fixture(const std::string& name) { return testing::Fixture("bench/" + name); }
 
 // A result file of the old layout whose run line is `runLine`.
 std::string OldLayout(const std::string& runLine) {

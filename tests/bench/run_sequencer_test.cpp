@@ -6,16 +6,17 @@
 #include <utility>
 #include <vector>
 
+#include "bench/fake_controls.h"
 #include "platform/errors.h"
 
-namespace quorvel {
+namespace quorvel::bench {
 namespace {
 
-// A host that records what the series did and lets the test deliver timers and the ends of
-// the Steam hand-overs in order.
-class FakeHost : public SeriesHost {
+// The window and the series' steps in one, recording what the series did and letting the
+// test deliver timers and the ends of the Steam hand-overs in order.
+class FakeHost : public SeriesView, public SeriesSteps {
  public:
-  SeriesSelection selection;
+  SeriesOrder order;
   bool steamRunning = true;
   bool answerYes = false;
   bool refuseSteamStart = false;
@@ -61,7 +62,6 @@ class FakeHost : public SeriesHost {
     FAIL() << "series never settled";
   }
 
-  SeriesSelection Selection() override { return selection; }
   void SetStatus(const std::string& text) override { status = text; }
   void EnableRunButton(bool enabled) override { runButtonEnabled = enabled; }
   void ShowPanel(bool visible) override { panelVisible = visible; }
@@ -80,9 +80,10 @@ class FakeHost : public SeriesHost {
   }
   void Message(const std::string& text) override { messages.push_back(text); }
   void ReportError(const std::exception& e) override { errors.push_back(e.what()); }
-  void SaveRunNumber() override { events.push_back("runnumber"); }
-  int RunsWanted() override { return runsWanted; }
-  void MarkSeriesEndedCleanly() override { events.push_back("clean"); }
+  int SaveRunNumber(int item) override {
+    events.push_back("runnumber " + std::to_string(item));
+    return runsWanted;
+  }
   bool CheckSteamRunning() override { return steamRunning; }
   std::string SteamFolder() override { return "C:\\Program Files\\Steam\\"; }
   void StartSteam() override {
@@ -107,28 +108,29 @@ class FakeHost : public SeriesHost {
     else
       done();
   }
-  void DeleteLeftoverResult(bool lc) override {
-    events.push_back(lc ? "leftover lc" : "leftover hl2");
+  void DeleteLeftoverResult(steam::Game last) override {
+    events.push_back(last == steam::Game::LostCoast ? "leftover lc" : "leftover hl2");
   }
-  std::optional<std::string> RefusalReason(const SeriesSelection&, bool) override {
+  std::optional<std::string> AcceptOrder(const SeriesOrder& accepted) override {
+    if (!refusal) game = accepted.Game;
     return refusal;
   }
   void MakeStamps() override {}
-  PreparedGame PrepareGame(bool lc) override {
-    events.push_back(lc ? "prepare lc" : "prepare hl2");
+  PreparedGame PrepareGame() override {
+    events.push_back(game == steam::Game::LostCoast ? "prepare lc" : "prepare hl2");
     return prepared;
   }
   void WriteReportHead() override { events.push_back("head"); }
-  std::optional<std::string> ReadRunScore(bool) override {
+  bool ReadRunScore() override {
     if (throwOnRead) throw AppError("List index out of bounds (0)");
-    if (scores.empty()) return std::nullopt;
-    auto s = scores.front();
-    scores.pop_front();
-    return s;
+    lastScore = scores.empty() ? std::nullopt : scores.front();
+    if (!scores.empty()) scores.pop_front();
+    return lastScore.has_value();
   }
   void AppendSlotHeading(const std::string& key) override { events.push_back("heading " + key); }
-  void AppendScoreLines(const std::string& s, int done, int wanted) override {
-    events.push_back("score " + s + " " + std::to_string(done) + "/" + std::to_string(wanted));
+  void AppendScoreLines(int done, int wanted) override {
+    events.push_back("score " + lastScore.value_or("none") + " " + std::to_string(done) + "/" +
+                     std::to_string(wanted));
   }
   void DeleteResultFiles() override {}
   bool FinishReport(bool scored) override {
@@ -137,17 +139,22 @@ class FakeHost : public SeriesHost {
   }
   void OpenReport() override { events.push_back("open"); }
   void RestoreAutoexec() override { events.push_back("restore"); }
+  void MarkSeriesEndedCleanly() override { events.push_back("clean"); }
+
+ private:
+  steam::Game game = steam::Game::HalfLife2;  // of the accepted order
+  std::optional<std::string> lastScore;
 };
 
 struct SequencerTest : ::testing::Test {
   FakeHost host;
-  RunSequencer sequencer{host};
+  RunSequencer sequencer{host, host};
   SequencerTest() {
     host.sequencer = &sequencer;
-    host.selection.DemoItem = 0;
+    host.order.Demo.Item = 0;
   }
   void RunSeries() {
-    sequencer.BenchButtonClick();
+    sequencer.BenchButtonClick(host.order);
     host.Pump();
   }
   int Count(const std::string& event) const {
@@ -159,7 +166,7 @@ struct SequencerTest : ::testing::Test {
 
 TEST(LaunchCommand, QuotesTheProgramAndJoinsTheArgumentsUnquoted) {
   PreparedGame game{"zrv_highway", "+r_fastzreject 0", "-refresh 60", "-heapsize 64000"};
-  EXPECT_EQ(BuildLaunchCommand("C:\\Steam\\", false, "640", "480", game),
+  EXPECT_EQ(BuildLaunchCommand("C:\\Steam\\", steam::Game::HalfLife2, "640", "480", game),
             "\"C:\\Steam\\steam.exe\" -silent -applaunch 220 -preload -novid -mat_preloadshaders "
             "-nocdaudio -nosound -width 640 -height 480 +r_fastzreject 0 -refresh 60 "
             "-heapsize 64000 +timedemoquit zrv_highway");
@@ -167,46 +174,82 @@ TEST(LaunchCommand, QuotesTheProgramAndJoinsTheArgumentsUnquoted) {
   // line with the command and its blank.
   game.RefreshOption = "";
   game.DemoName = "";
-  EXPECT_EQ(BuildLaunchCommand("D:\\My Steam\\", true, "1000", "700", game),
-            "\"D:\\My Steam\\steam.exe\" -silent -applaunch 340 -preload -novid -mat_preloadshaders "
-            "-nocdaudio -nosound -width 1000 -height 700 +r_fastzreject 0  -heapsize 64000 "
-            "+timedemoquit ");
+  EXPECT_EQ(
+      BuildLaunchCommand("D:\\My Steam\\", steam::Game::LostCoast, "1000", "700", game),
+      "\"D:\\My Steam\\steam.exe\" -silent -applaunch 340 -preload -novid -mat_preloadshaders "
+      "-nocdaudio -nosound -width 1000 -height 700 +r_fastzreject 0  -heapsize 64000 "
+      "+timedemoquit ");
 }
 
-TEST(SeriesGame, OnlyTheLostCoastDemoOrALostCoastCustomDemoRunsLostCoast) {
+// The order the run button takes: the game by the demo rule, the custom slot only with its
+// box and both sizes.
+TEST(SeriesOrderFromWindow, TakesTheGameByTheDemoChoice) {
   struct Case {
     int item;
     bool lcTicked;
-    bool lostCoast;
-  } cases[] = {{0, false, false}, {0, true, false}, {1, false, true}, {2, true, false},
-               {3, false, false}, {3, true, true},  {-1, true, false}};
+    steam::Game game;
+  } cases[] = {{0, false, steam::Game::HalfLife2}, {0, true, steam::Game::HalfLife2},
+               {1, false, steam::Game::LostCoast}, {2, true, steam::Game::HalfLife2},
+               {3, false, steam::Game::HalfLife2}, {3, true, steam::Game::LostCoast},
+               {-1, true, steam::Game::HalfLife2}};
   for (const Case& c : cases) {
-    SeriesSelection s;
-    s.DemoItem = c.item;
-    s.Hl2LcTicked = c.lcTicked;
-    EXPECT_EQ(SeriesIsLostCoast(s), c.lostCoast) << c.item << " " << c.lcTicked;
+    bench_test::FakeControls controls;
+    controls.TickDemo(c.item);
+    controls.SetChecked(Control::HL2LC, c.lcTicked);
+    controls.SetText(Control::DemoEdit, "C:\\d.dem");
+    SeriesOrder order = SeriesOrderFrom(controls);
+    EXPECT_EQ(order.Game, c.game) << c.item << " " << c.lcTicked;
+    EXPECT_EQ(order.Demo.Item, c.item);
+    EXPECT_EQ(order.Demo.LostCoastType, c.lcTicked);
+    EXPECT_EQ(order.Demo.CustomPath, "C:\\d.dem");
   }
 }
 
+TEST(SeriesOrderFromWindow, TakesTheSettingsTheSeriesUses) {
+  bench_test::FakeControls controls;
+  controls.Select(Control::RunNumberBox, 2);
+  controls.Select(Control::AFBox, 4);
+  controls.Select(Control::AABox, 1);
+  controls.Select(Control::HDRBox, 0);
+  controls.Select(Control::RefreshBox, 3);
+  controls.SetChecked(Control::FastZBox, true);
+  controls.SetChecked(Control::cusresbox, true);
+  controls.SetText(Control::CusWidth, "1000");
+  controls.SetText(Control::CusHeight, "700");
+  controls.SetText(Control::NoteEdit, "rig");
+  controls.SetText(Control::ResEdit, "C:\\Results");
+  SeriesOrder order = SeriesOrderFrom(controls);
+  EXPECT_EQ(order.RunsItem, 2);
+  EXPECT_EQ(order.AFItem, 4);
+  EXPECT_EQ(order.AAItem, 1);
+  EXPECT_EQ(order.HDRItem, 0);
+  EXPECT_EQ(order.RefreshItem, 3);
+  EXPECT_EQ(order.HeapsizeItem, -1);
+  EXPECT_TRUE(order.FastZ);
+  EXPECT_EQ(order.Note, "rig");
+  EXPECT_EQ(order.ResultsFolder, "C:\\Results");
+  EXPECT_EQ(NextSelectedSlot(order, 0), 9);
+}
+
 TEST(Selection, CustomSlotNeedsItsBoxAndBothSizes) {
-  SeriesSelection s;
-  s.CusResTicked = true;
-  s.CusWidth = "1000";
+  SeriesOrder s;
+  s.CustomTicked = true;
+  s.CustomWidth = "1000";
   EXPECT_EQ(SelectedCount(s), 0);
-  s.CusHeight = "700";
+  s.CustomHeight = "700";
   EXPECT_EQ(SelectedCount(s), 1);
   EXPECT_EQ(NextSelectedSlot(s, 0), 9);
-  s.CusResTicked = false;
+  s.CustomTicked = false;
   EXPECT_EQ(NextSelectedSlot(s, 0), std::nullopt);
 }
 
 TEST_F(SequencerTest, RunsTheSlotsInCatalogueOrderWithTheCustomSizeLast) {
-  host.selection.SlotTicked[1] = true;  // 800 x 600
-  host.selection.SlotTicked[5] = true;  // 2048 x 1536
-  host.selection.SlotTicked[6] = true;  // 1280 x 768
-  host.selection.CusResTicked = true;
-  host.selection.CusWidth = "1000";
-  host.selection.CusHeight = "700";
+  host.order.SlotTicked[1] = true;  // 800 x 600
+  host.order.SlotTicked[5] = true;  // 2048 x 1536
+  host.order.SlotTicked[6] = true;  // 1280 x 768
+  host.order.CustomTicked = true;
+  host.order.CustomWidth = "1000";
+  host.order.CustomHeight = "700";
   host.scores = {"50.1", "40.2", "30.3", "20.4"};
   RunSeries();
   ASSERT_EQ(host.commands.size(), 4u);
@@ -230,8 +273,8 @@ TEST_F(SequencerTest, RunsTheSlotsInCatalogueOrderWithTheCustomSizeLast) {
 }
 
 TEST_F(SequencerTest, RunsLabelCountsTheComingRunPerSlot) {
-  host.selection.SlotTicked[0] = true;
-  host.selection.SlotTicked[2] = true;
+  host.order.SlotTicked[0] = true;
+  host.order.SlotTicked[2] = true;
   host.runsWanted = 3;
   host.scores = {"45.6", "46.4", "47.5", "10", "11", "12"};
   RunSeries();
@@ -244,7 +287,7 @@ TEST_F(SequencerTest, RunsLabelCountsTheComingRunPerSlot) {
 }
 
 TEST_F(SequencerTest, OneRunPerSlotLeavesTheRunsLabelAlone) {
-  host.selection.SlotTicked[0] = true;
+  host.order.SlotTicked[0] = true;
   host.scores = {"45.67"};
   RunSeries();
   EXPECT_TRUE(host.runsLabels.empty());
@@ -252,7 +295,7 @@ TEST_F(SequencerTest, OneRunPerSlotLeavesTheRunsLabelAlone) {
 }
 
 TEST_F(SequencerTest, WaitsInOrderAroundEveryRun) {
-  host.selection.SlotTicked[0] = true;
+  host.order.SlotTicked[0] = true;
   host.runsWanted = 2;
   host.gamePollsRunning = {2, 0};
   host.scores = {"1", "2"};
@@ -263,7 +306,7 @@ TEST_F(SequencerTest, WaitsInOrderAroundEveryRun) {
 
 TEST_F(SequencerTest, SteamNotRunningAndTheUserDeclines) {
   host.steamRunning = false;
-  host.selection.SlotTicked[0] = true;
+  host.order.SlotTicked[0] = true;
   RunSeries();
   EXPECT_EQ(host.status, "Please RUN the Steam (online or offline) before bench.");
   EXPECT_TRUE(host.runButtonEnabled);
@@ -289,8 +332,8 @@ TEST_F(SequencerTest, SteamNotRunningAndTheUserAgrees) {
 }
 
 TEST_F(SequencerTest, NoResolutionRefusesBeforeTheGameIsTouched) {
-  host.selection.CusResTicked = true;
-  host.selection.CusWidth = "1000";  // height empty: the custom slot does not count
+  host.order.CustomTicked = true;
+  host.order.CustomWidth = "1000";  // height empty: the custom slot does not count
   RunSeries();
   EXPECT_EQ(host.messages,
             (std::vector<std::string>{"Please, choose a resolution of Half-Life 2."}));
@@ -302,7 +345,7 @@ TEST_F(SequencerTest, NoResolutionRefusesBeforeTheGameIsTouched) {
 }
 
 TEST_F(SequencerTest, ACustomDemoProblemRefusesBeforeTheGameIsTouched) {
-  host.selection.SlotTicked[0] = true;
+  host.order.SlotTicked[0] = true;
   host.refusal = "The custom demo file does not exist.";
   RunSeries();
   EXPECT_EQ(host.messages, (std::vector<std::string>{"The custom demo file does not exist."}));
@@ -311,7 +354,7 @@ TEST_F(SequencerTest, ACustomDemoProblemRefusesBeforeTheGameIsTouched) {
 }
 
 TEST_F(SequencerTest, ASeriesWithoutOwnScoresFailsEvenAfterAnEarlierSuccess) {
-  host.selection.SlotTicked[0] = true;
+  host.order.SlotTicked[0] = true;
   host.scores = {"45.67"};
   RunSeries();
   ASSERT_EQ(host.status, "The benchmarking is successful.");
@@ -325,7 +368,7 @@ TEST_F(SequencerTest, ASeriesWithoutOwnScoresFailsEvenAfterAnEarlierSuccess) {
 }
 
 TEST_F(SequencerTest, ARefusedGameStartEndsTheSeriesWithTheScriptPutBack) {
-  host.selection.SlotTicked[0] = true;
+  host.order.SlotTicked[0] = true;
   host.refuseLaunch = true;
   RunSeries();
   EXPECT_EQ(host.status, "Program error, benchmark aborted!");
@@ -335,8 +378,8 @@ TEST_F(SequencerTest, ARefusedGameStartEndsTheSeriesWithTheScriptPutBack) {
 }
 
 TEST_F(SequencerTest, AnErrorWhileRecordingIsReportedAndEndsTheSeriesInOrder) {
-  host.selection.SlotTicked[0] = true;
-  host.selection.SlotTicked[1] = true;
+  host.order.SlotTicked[0] = true;
+  host.order.SlotTicked[1] = true;
   host.throwOnRead = true;
   RunSeries();
   EXPECT_EQ(host.errors, (std::vector<std::string>{"List index out of bounds (0)"}));
@@ -350,11 +393,11 @@ TEST_F(SequencerTest, AnErrorWhileRecordingIsReportedAndEndsTheSeriesInOrder) {
 // Leaving the program while a series runs: the run under way finishes with its game, no
 // further run starts, and the series ends with the script put back.
 TEST_F(SequencerTest, AStopLetsTheRunUnderWayEndAndStartsNoOther) {
-  host.selection.SlotTicked[0] = true;
-  host.selection.SlotTicked[1] = true;
+  host.order.SlotTicked[0] = true;
+  host.order.SlotTicked[1] = true;
   host.runsWanted = 2;
   host.gamePollsRunning = {3, 3, 3, 3};
-  sequencer.BenchButtonClick();
+  sequencer.BenchButtonClick(host.order);
   ASSERT_EQ(host.commands.size(), 1u);
   sequencer.RequestStop();
   host.Pump();
@@ -365,15 +408,15 @@ TEST_F(SequencerTest, AStopLetsTheRunUnderWayEndAndStartsNoOther) {
   // The game was waited for: all its polls were made.
   EXPECT_EQ(host.currentPolls, -1);
   // And no series starts afterwards.
-  sequencer.BenchButtonClick();
+  sequencer.BenchButtonClick(host.order);
   host.Pump();
   EXPECT_EQ(Count("prepare hl2"), 1);
 }
 
 TEST_F(SequencerTest, AStopWhileCollectingTouchesNothing) {
-  host.selection.SlotTicked[0] = true;
+  host.order.SlotTicked[0] = true;
   host.deferCollect = true;
-  sequencer.BenchButtonClick();
+  sequencer.BenchButtonClick(host.order);
   ASSERT_TRUE(sequencer.Running());
   sequencer.RequestStop();
   host.collectDone();
@@ -385,7 +428,7 @@ TEST_F(SequencerTest, AStopWhileCollectingTouchesNothing) {
 }
 
 TEST_F(SequencerTest, ARunsSettingThatWasNeverValidCountsAsOneRun) {
-  host.selection.SlotTicked[3] = true;
+  host.order.SlotTicked[3] = true;
   host.runsWanted = 0;
   host.scores = {"33.3"};
   RunSeries();
@@ -393,18 +436,27 @@ TEST_F(SequencerTest, ARunsSettingThatWasNeverValidCountsAsOneRun) {
   EXPECT_EQ(host.status, "The benchmarking is successful.");
 }
 
-TEST_F(SequencerTest, TheHighwayDemoRunsHalfLife2EvenWithTheLostCoastTypeTicked) {
-  host.selection.SlotTicked[0] = true;
-  host.selection.Hl2LcTicked = true;
+// The order's game goes down to the preparation, the command line and, at the next series,
+// the folder where a leftover result is looked for.
+TEST_F(SequencerTest, TheOrdersGameIsTheGameOfTheWholeSeries) {
+  host.order.SlotTicked[0] = true;
+  host.order.Game = steam::Game::LostCoast;
   host.scores = {"1"};
   RunSeries();
-  EXPECT_EQ(Count("prepare hl2"), 1);
-  EXPECT_NE(host.commands[0].find("-applaunch 220 "), std::string::npos);
-  // The leftover result of the next series is looked for in this series' game folder.
+  EXPECT_EQ(Count("leftover hl2"), 1);  // before the first series: Half-Life 2
+  EXPECT_EQ(Count("prepare lc"), 1);
+  ASSERT_EQ(host.commands.size(), 1u);
+  EXPECT_NE(host.commands[0].find("-applaunch 340 "), std::string::npos);
+  EXPECT_EQ(sequencer.Game(), steam::Game::LostCoast);
+
   host.events.clear();
+  host.order.Game = steam::Game::HalfLife2;
+  host.scores = {"2"};
   RunSeries();
-  EXPECT_EQ(Count("leftover hl2"), 1);
+  EXPECT_EQ(Count("leftover lc"), 1);
+  EXPECT_EQ(Count("prepare hl2"), 1);
+  EXPECT_NE(host.commands[1].find("-applaunch 220 "), std::string::npos);
 }
 
 }  // namespace
-}  // namespace quorvel
+}  // namespace quorvel::bench

@@ -9,13 +9,14 @@
 #include <functional>
 #include <memory>
 
-#include "bench/fake_controls.h"
 #include "bench/reference_machine.h"
 #include "bench/report_writer.h"
 #include "bench/temp_tree_win.h"
 #include "platform/files_win.h"
 #include "platform/registry_win.h"
 #include "platform/text.h"
+#include "settings/game_backup.h"
+#include "settings/settings_fakes.h"
 #include "support/scripted_seams_win.h"
 
 namespace quorvel::bench {
@@ -25,39 +26,15 @@ using steam::Game;
 
 constexpr const char* kSid = "S-1-5-21-4242-4242-4242-1002";
 
-// The window, Steam and the game as the sequencer meets them; the benchmark's own steps go
-// to SeriesWork. The game "plays" the named demo when it finds it in its folder and writes
-// the next figure of `figures` (nothing for nullopt), as the real game does.
-class WindowHost : public SeriesHost {
+// The window as the sequencer meets it.
+class FakeView : public SeriesView {
  public:
-  WindowHost(SeriesWork& work, const GamePaths& paths) : work_(work), paths_(paths) {}
-
-  SeriesSelection selection;
-  int runsWanted = 1;
-  std::deque<std::optional<std::string>> figures;
   std::string status;
   std::vector<std::string> messages;
   std::vector<std::string> errors;
-  std::vector<std::string> commands;
-  int restores = 0;
-  RunSequencer* sequencer = nullptr;
+  int runsWanted = 1;
+  std::deque<std::function<void()>> timers;
 
-  void Pump() {
-    for (int guard = 0; guard < 1000; ++guard) {
-      if (pendingEnds_ > 0) {
-        --pendingEnds_;
-        sequencer->LaunchEnded();
-        continue;
-      }
-      if (timers_.empty()) return;
-      std::function<void()> then = std::move(timers_.front());
-      timers_.pop_front();
-      then();
-    }
-    FAIL() << "series never settled";
-  }
-
-  SeriesSelection Selection() override { return selection; }
   void SetStatus(const std::string& text) override { status = text; }
   void EnableRunButton(bool) override {}
   void ShowPanel(bool) override {}
@@ -71,15 +48,30 @@ class WindowHost : public SeriesHost {
   bool Confirm(const std::string&) override { return false; }
   void Message(const std::string& text) override { messages.push_back(text); }
   void ReportError(const std::exception& e) override { errors.push_back(e.what()); }
-  void SaveRunNumber() override {}
-  int RunsWanted() override { return runsWanted; }
-  void MarkSeriesEndedCleanly() override {}
+  int SaveRunNumber(int) override { return runsWanted; }
+  void After(unsigned, std::function<void()> then) override { timers.push_back(std::move(then)); }
+};
+
+// The benchmark's real steps, with Steam, the game, the probes and the script's restore
+// played by the test. The game "plays" the named demo when it finds it in its folder and
+// writes the next figure of `figures` (nothing for nullopt), as the real game does.
+class PlayedWork : public SeriesWork {
+ public:
+  PlayedWork(const GamePaths& paths, SettingsStore& store, SettingsStore& userStore,
+             AutoexecRestorePending& autoexec)
+      : SeriesWork(paths, store, userStore, autoexec), paths_(paths) {}
+
+  std::deque<std::optional<std::string>> figures;
+  std::vector<std::string> commands;
+  int restores = 0;
+  int pendingEnds = 0;
+
   bool CheckSteamRunning() override { return true; }
   std::string SteamFolder() override { return "C:\\Program Files\\Steam\\"; }
   void StartSteam() override {}
   void LaunchGame(const std::string& command) override {
     commands.push_back(command);
-    ++pendingEnds_;
+    ++pendingEnds;
     std::optional<std::string> figure;
     if (!figures.empty()) {
       figure = figures.front();
@@ -94,31 +86,13 @@ class WindowHost : public SeriesHost {
                           ",d1," + *figure + ",3000,\r\n");
   }
   bool GameRunning() override { return false; }
-  void After(unsigned, std::function<void()> then) override { timers_.push_back(std::move(then)); }
   void CollectSystemInfo(std::function<void()> done) override { done(); }
-
-  void DeleteLeftoverResult(bool lc) override { work_.DeleteLeftoverResult(lc); }
-  std::optional<std::string> RefusalReason(const SeriesSelection& s, bool) override {
-    return work_.RefusalReason(s);
-  }
-  void MakeStamps() override { work_.MakeStamps(); }
-  PreparedGame PrepareGame(bool lc) override { return work_.PrepareGame(lc); }
-  void WriteReportHead() override { work_.WriteReportHead(bench_test::AtiMachine()); }
-  std::optional<std::string> ReadRunScore(bool lc) override { return work_.ReadRunScore(lc); }
-  void AppendSlotHeading(const std::string& key) override { work_.AppendSlotHeading(key); }
-  void AppendScoreLines(const std::string&, int done, int wanted) override {
-    work_.AppendScoreLines(done, wanted);
-  }
-  void DeleteResultFiles() override { work_.DeleteResultFiles(); }
-  bool FinishReport(bool scored) override { return work_.FinishReport(scored); }
-  void OpenReport() override { work_.OpenReport(); }
+  void WriteReportHead() override { WriteReportHeadFor(bench_test::AtiMachine()); }
+  // The script stays as the series wrote it, for the test to read.
   void RestoreAutoexec() override { ++restores; }
 
  private:
-  SeriesWork& work_;
   GamePaths paths_;
-  std::deque<std::function<void()>> timers_;
-  int pendingEnds_ = 0;
 };
 
 class SeriesWorkTest : public ::testing::Test {
@@ -140,35 +114,46 @@ class SeriesWorkTest : public ::testing::Test {
       ASSERT_TRUE(files::WriteAll(demos + name, "demo"));
     results = tree.Folder("prog\\Benchmark");
 
-    controls.Select(Control::HDRBox, 2);
-    controls.Select(Control::HeapsizeBox, 2);
-    controls.Select(Control::AABox, 2);
-    controls.Select(Control::AFBox, 4);
-    controls.Select(Control::RefreshBox, 0);
-    controls.SetChecked(Control::FastZBox, true);
-    controls.SetText(Control::NoteEdit, "Test <b>rig</b>");
-    controls.SetText(Control::ResEdit, results);
-    controls.SetText(Control::CusWidth, "1000");
-    controls.SetText(Control::CusHeight, "700");
-    controls.TickDemo(0);
+    order.HDRItem = 2;
+    order.HeapsizeItem = 2;
+    order.AAItem = 2;
+    order.AFItem = 4;
+    order.RefreshItem = 0;
+    order.FastZ = true;
+    order.Note = "Test <b>rig</b>";
+    order.ResultsFolder = results;
+    order.CustomWidth = "1000";
+    order.CustomHeight = "700";
+    order.Demo.Item = 0;
 
-    work = std::make_unique<SeriesWork>(paths, controls, [this](Game g) { setAside.push_back(g); });
-    host = std::make_unique<WindowHost>(*work, paths);
-    sequencer = std::make_unique<RunSequencer>(*host);
-    host->sequencer = sequencer.get();
-    host->selection.DemoItem = 0;
+    // The backup of the user's values is another test's subject: a restore is already
+    // pending, so the series keeps the files it would make.
+    userStore.values[backup::kRestorePendingValue] = backup::kMarkerSet;
+    work = std::make_unique<PlayedWork>(paths, store, userStore, autoexec);
+    sequencer = std::make_unique<RunSequencer>(view, *work);
   }
   void TearDown() override {
     sequencer.reset();
-    host.reset();
     work.reset();
     ::RegDeleteTreeA(HKEY_USERS, kSid);
     InstallSeams(nullptr);
   }
 
+  // Delivers the ends of the hand-overs and the timers until the series settles.
   void RunSeries() {
-    sequencer->BenchButtonClick();
-    host->Pump();
+    sequencer->BenchButtonClick(order);
+    for (int guard = 0; guard < 1000; ++guard) {
+      if (work->pendingEnds > 0) {
+        --work->pendingEnds;
+        sequencer->LaunchEnded();
+        continue;
+      }
+      if (view.timers.empty()) return;
+      std::function<void()> then = std::move(view.timers.front());
+      view.timers.pop_front();
+      then();
+    }
+    FAIL() << "series never settled";
   }
 
   std::optional<std::uint32_t> GameValue(Game game, const char* name) {
@@ -200,34 +185,37 @@ class SeriesWorkTest : public ::testing::Test {
 
   bench_test::TempTree tree{"series"};
   testing::ScriptedSeams seams;
-  bench_test::FakeControls controls;
+  testing::FakeStore store;
+  testing::FakeStore userStore;  // the account's own key
+  AutoexecRestorePending autoexec;
   GamePaths paths;
   std::string results;
-  std::vector<Game> setAside;
-  std::unique_ptr<SeriesWork> work;
-  std::unique_ptr<WindowHost> host;
+  SeriesOrder order;
+  FakeView view;
+  std::unique_ptr<PlayedWork> work;
   std::unique_ptr<RunSequencer> sequencer;
 };
 
 TEST_F(SeriesWorkTest, SeriesOfThreeResolutionsSavesTheReportAndOpensIt) {
-  host->selection.SlotTicked[0] = true;  // 640 x 480
-  host->selection.SlotTicked[6] = true;  // 1280 x 768
-  host->selection.CusResTicked = true;
-  host->selection.CusWidth = "1000";
-  host->selection.CusHeight = "700";
-  host->runsWanted = 2;
-  host->figures = {"45.6", "47.5", std::nullopt, "60.5", "30.2", "31.9"};
+  order.SlotTicked[0] = true;  // 640 x 480
+  order.SlotTicked[6] = true;  // 1280 x 768
+  order.CustomTicked = true;
+  order.CustomWidth = "1000";
+  order.CustomHeight = "700";
+  view.runsWanted = 2;
+  work->figures = {"45.6", "47.5", std::nullopt, "60.5", "30.2", "31.9"};
   RunSeries();
 
-  EXPECT_EQ(host->errors, std::vector<std::string>{});
-  EXPECT_EQ(host->status, "The benchmarking is successful.");
-  ASSERT_EQ(host->commands.size(), 6u);
-  EXPECT_EQ(host->commands[0],
+  EXPECT_EQ(view.errors, std::vector<std::string>{});
+  EXPECT_EQ(view.status, "The benchmarking is successful.");
+  ASSERT_EQ(work->commands.size(), 6u);
+  EXPECT_EQ(work->commands[0],
             "\"C:\\Program Files\\Steam\\steam.exe\" -silent -applaunch 220 -preload -novid "
             "-mat_preloadshaders -nocdaudio -nosound -width 640 -height 480 +r_fastzreject 1 "
             "-refresh 60 -heapsize 256000 +timedemoquit zrv_highway");
-  EXPECT_EQ(setAside, std::vector<Game>{Game::HalfLife2});
-  EXPECT_EQ(host->restores, 1);
+  EXPECT_TRUE(autoexec.Pending);  // set aside, and RestoreAutoexec is the test's
+  EXPECT_EQ(autoexec.SeriesGame, Game::HalfLife2);
+  EXPECT_EQ(work->restores, 1);
   EXPECT_FALSE(ResultFilesLeft());
 
   // The game's configuration of the series.
@@ -253,39 +241,36 @@ TEST_F(SeriesWorkTest, SeriesOfThreeResolutionsSavesTheReportAndOpensIt) {
 }
 
 TEST_F(SeriesWorkTest, FailedSeriesAfterAScoredOneSavesNoReportAndSaysAborted) {
-  host->selection.SlotTicked[1] = true;
-  host->figures = {"50.5"};
+  order.SlotTicked[1] = true;
+  work->figures = {"50.5"};
   RunSeries();
-  ASSERT_EQ(host->status, "The benchmarking is successful.");
+  ASSERT_EQ(view.status, "The benchmarking is successful.");
   ASSERT_EQ(Reports().size(), 1u);
   seams.log.clear();
   ::Sleep(1100);  // a new stamp for the next series
 
-  host->figures = {std::nullopt};  // the game now writes nothing
+  work->figures = {std::nullopt};  // the game now writes nothing
   RunSeries();
-  EXPECT_EQ(host->status, "Benchmark aborted!");
+  EXPECT_EQ(view.status, "Benchmark aborted!");
   EXPECT_EQ(Reports().size(), 1u);
   EXPECT_TRUE(seams.log.empty());
-  EXPECT_EQ(host->restores, 2);
+  EXPECT_EQ(work->restores, 2);
 }
 
 TEST_F(SeriesWorkTest, CustomLostCoastDemoRunsLostCoastOnly) {
   std::string chosen = tree.Folder("my demos") + "bench.dem";
   ASSERT_TRUE(files::WriteAll(chosen, "user demo"));
-  controls.TickDemo(3);
-  controls.SetChecked(Control::HL2LC, true);
-  controls.SetText(Control::DemoEdit, chosen);
-  host->selection.DemoItem = 3;
-  host->selection.Hl2LcTicked = true;
-  host->selection.SlotTicked[2] = true;
-  host->figures = {"45.67"};
+  order.Demo = DemoChoice{kCustomDemoItem, chosen, true};
+  order.Game = Game::LostCoast;
+  order.SlotTicked[2] = true;
+  work->figures = {"45.67"};
   RunSeries();
 
-  EXPECT_EQ(host->status, "The benchmarking is successful.");
-  ASSERT_EQ(host->commands.size(), 1u);
-  EXPECT_NE(host->commands[0].find("-applaunch 340 "), std::string::npos);
-  EXPECT_EQ(host->commands[0].substr(host->commands[0].size() - 20), " +timedemoquit bench");
-  EXPECT_EQ(setAside, std::vector<Game>{Game::LostCoast});
+  EXPECT_EQ(view.status, "The benchmarking is successful.");
+  ASSERT_EQ(work->commands.size(), 1u);
+  EXPECT_NE(work->commands[0].find("-applaunch 340 "), std::string::npos);
+  EXPECT_EQ(work->commands[0].substr(work->commands[0].size() - 20), " +timedemoquit bench");
+  EXPECT_EQ(autoexec.SeriesGame, Game::LostCoast);
   EXPECT_TRUE(files::FileExists(paths.LostCoastGameFolder + "bench.dem"));
   EXPECT_FALSE(files::FileExists(paths.Hl2GameFolder + "bench.dem"));
   EXPECT_EQ(GameValue(Game::LostCoast, "mat_antialias"), 4u);
@@ -302,31 +287,29 @@ TEST_F(SeriesWorkTest, CustomLostCoastDemoRunsLostCoastOnly) {
 }
 
 TEST_F(SeriesWorkTest, CustomDemoWhoseFileIsGoneIsRefusedBeforeTheGameIsTouched) {
-  controls.TickDemo(3);
-  controls.SetText(Control::DemoEdit, tree.Root() + "gone.dem");
-  host->selection.DemoItem = 3;
-  host->selection.SlotTicked[0] = true;
+  order.Demo = DemoChoice{kCustomDemoItem, tree.Root() + "gone.dem", false};
+  order.SlotTicked[0] = true;
   RunSeries();
-  EXPECT_EQ(host->messages, std::vector<std::string>{"The custom demo file \"" + tree.Root() +
-                                                     "gone.dem\" cannot be found. Please "
-                                                     "choose the demo again."});
-  EXPECT_TRUE(host->commands.empty());
-  EXPECT_TRUE(setAside.empty());
+  EXPECT_EQ(view.messages, std::vector<std::string>{"The custom demo file \"" + tree.Root() +
+                                                    "gone.dem\" cannot be found. Please "
+                                                    "choose the demo again."});
+  EXPECT_TRUE(work->commands.empty());
+  EXPECT_FALSE(autoexec.Pending);
   EXPECT_FALSE(files::FileExists(paths.Hl2CfgFolder + "autoexec.cfg"));
   EXPECT_EQ(GameValue(Game::HalfLife2, "mat_vsync"), std::nullopt);
-  EXPECT_EQ(host->restores, 0);
+  EXPECT_EQ(work->restores, 0);
 }
 
 TEST_F(SeriesWorkTest, UnsavableReportIsReportedAndTheSeriesStillEndsInOrder) {
-  controls.SetText(Control::ResEdit, tree.Root() + "no such folder\\");
-  host->selection.SlotTicked[0] = true;
-  host->figures = {"45.6"};
+  order.ResultsFolder = tree.Root() + "no such folder\\";
+  order.SlotTicked[0] = true;
+  work->figures = {"45.6"};
   RunSeries();
-  ASSERT_EQ(host->errors.size(), 1u);
+  ASSERT_EQ(view.errors.size(), 1u);
   std::string prefix = "Cannot create file \"" + tree.Root() + "no such folder\\result_";
-  EXPECT_EQ(host->errors[0].substr(0, prefix.size()), prefix);
-  EXPECT_EQ(host->status.rfind("Benchmark aborted! Cannot create file", 0), 0u) << host->status;
-  EXPECT_EQ(host->restores, 1);
+  EXPECT_EQ(view.errors[0].substr(0, prefix.size()), prefix);
+  EXPECT_EQ(view.status.rfind("Benchmark aborted! Cannot create file", 0), 0u) << view.status;
+  EXPECT_EQ(work->restores, 1);
   EXPECT_TRUE(seams.log.empty());
 }
 

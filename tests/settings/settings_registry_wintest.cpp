@@ -9,17 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_environment_win.h"
 #include "platform/errors.h"
 #include "platform/files_win.h"
 #include "platform/registry_win.h"
 #include "platform/seams_win.h"
 #include "settings/bench_settings.h"
 #include "settings/display_modes_win.h"
-#include "settings/memory_win.h"
 #include "settings/registry_settings_store_win.h"
-#include "settings/settings_environment_win.h"
 #include "settings/settings_fakes.h"
 #include "support/scripted_seams_win.h"
+#include "sysinfo/memory_win.h"
 
 namespace quorvel {
 namespace {

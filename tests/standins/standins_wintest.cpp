@@ -390,8 +390,9 @@ TEST_F(StandinsTest, TheSteamCommandLinesNeverStartAProgramAtTheFoldersBlank) {
   bool ended = false;
   cp.OnTerminate = [&](ProcessRunner&, std::uint32_t) { ended = true; };
   cp.CurrentDirectory = steam_;
-  cp.CommandLine = BuildLaunchCommand(steam_, false, "640", "480",
-                                      {"zrv_highway", "+r_fastzreject 0", "", "-heapsize 64000"});
+  cp.CommandLine =
+      bench::BuildLaunchCommand(steam_, steam::Game::HalfLife2, "640", "480",
+                                {"zrv_highway", "+r_fastzreject 0", "", "-heapsize 64000"});
   cp.Run();
   EXPECT_TRUE(testing::PumpUntil([&] { return ended; }, 20000)) << "steam.exe did not end";
   // Steam started the game from the hand-over.

@@ -2,21 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "platform/text.h"
+#include "support/fixture.h"
 
 namespace quorvel::sysinfo {
 namespace {
 
-std::string Fixture(const std::string& name) {
-  std::ifstream in(std::string(QUORVEL_FIXTURES) + "/sysinfo/" + name, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  EXPECT_TRUE(in.good() || in.eof()) << name;
-  return out.str();
-}
+std::string Fixture(const std::string& name) { return testing::Fixture("sysinfo/" + name); }
 
 using Values = DxdiagValues;
 using Opt = std::optional<std::string>;

@@ -80,7 +80,7 @@ TEST_F(NavigationTest, StatusLineIsClearedExceptByFiltersAndDemos) {
     std::string status;
   };
   const Case cases[] = {
-      {NavItem::FiltersDemos, 0, result}, {NavItem::FiltersDemos, 3, kCustomDemoHint},
+      {NavItem::FiltersDemos, 0, result}, {NavItem::FiltersDemos, 3, bench::kDefineCustomDemo},
       {NavItem::PathInformation, 0, ""},  {NavItem::ResolutionDetail, 3, ""},
       {NavItem::Miscellaneous, 0, ""},    {NavItem::UpdateBench, 0, ""},
       {NavItem::OurSponsor, 0, ""},       {NavItem::About, 0, ""},

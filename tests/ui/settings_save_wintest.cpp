@@ -173,7 +173,7 @@ TEST_F(SaveTest, CustomDemoOnItsPageAsksForTheFileUntilOneIsChosen) {
   Navigate(NavItem::FiltersDemos);
   EXPECT_EQ(window->Status(), "");
   Click(window->demoItems[3]);
-  EXPECT_EQ(window->Status(), kCustomDemoHint);
+  EXPECT_EQ(window->Status(), bench::kDefineCustomDemo);
 
   window->SetStatus("");
   seams.file = machine->Root + "demos\\bench.dem";
@@ -189,7 +189,7 @@ TEST_F(SaveTest, CustomDemoOnItsPageAsksForTheFileUntilOneIsChosen) {
   // ...but showing the page does.
   Navigate(NavItem::Miscellaneous);
   Navigate(NavItem::FiltersDemos);
-  EXPECT_EQ(window->Status(), kCustomDemoHint);
+  EXPECT_EQ(window->Status(), bench::kDefineCustomDemo);
 
   // Cancelling the dialog changes nothing.
   seams.file.reset();

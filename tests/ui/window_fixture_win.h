@@ -110,7 +110,7 @@ class WindowTest : public ::testing::Test {
     completed = RunStartup(*window, {machine->InstallFolder, files::ProgramPath(), showAtOnce});
     picker = std::make_unique<TForm3>(::GetModuleHandleA(nullptr), *window);
     picker->Create();
-    window->AttachPicker(picker.get());
+    window->ShowPicker = [this] { picker->ShowModal(); };
     window->Show();
     Pump();
   }

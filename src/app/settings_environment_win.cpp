@@ -1,8 +1,8 @@
-#include "settings/settings_environment_win.h"
+#include "app/settings_environment_win.h"
 
 #include "platform/files_win.h"
 #include "platform/seams_win.h"
-#include "settings/memory_win.h"
+#include "sysinfo/memory_win.h"
 
 namespace quorvel {
 

@@ -1,4 +1,4 @@
-#include "settings/memory_win.h"
+#include "sysinfo/memory_win.h"
 
 #include "platform/win.h"
 
