@@ -104,45 +104,34 @@ void MainWindow::DrawItem(const DRAWITEMSTRUCT& item) {
   std::string caption = WindowText(item.hwndItem);
   HGDIOBJ oldFont = ::SelectObject(dc, font_.Get());
   ::SetBkMode(dc, TRANSPARENT);
-  const ButtonPaint paint{dc, r, item, look, caption, pressed, disabled};
   switch (look.look) {
     case Look::Picture:
-      DrawPictureButton(paint);
+      DrawPictureButton(dc, r, item.hwndItem, look, pressed, disabled);
       break;
     case Look::Tool:
-      DrawToolButton(paint);
+      DrawToolButton(dc, r, item, look, caption, pressed, disabled);
       break;
     case Look::NavCaption:
-      DrawNavCaption(paint);
+      DrawNavCaption(dc, r, look, caption);
       break;
     case Look::NavItem:
-      DrawNavItem(paint);
+      DrawNavItem(dc, r, item.hwndItem, look, caption, pressed);
       break;
   }
   ::SelectObject(dc, oldFont);
 }
 
-void MainWindow::DrawPictureButton(const ButtonPaint& paint) {
-  HDC dc = paint.dc;
-  RECT r = paint.rect;
-  const DRAWITEMSTRUCT& item = paint.item;
-  const ButtonLook& look = paint.look;
-  bool pressed = paint.pressed;
-  bool disabled = paint.disabled;
-  skin_->PaintUnder(item.hwndItem, dc, r);
+void MainWindow::DrawPictureButton(HDC dc, const RECT& r, HWND button, const ButtonLook& look,
+                                   bool pressed, bool disabled) {
+  skin_->PaintUnder(button, dc, r);
   HBITMAP picture = pressed && look.down ? look.down : look.up;
   if (picture) ui::DrawTransparent(dc, picture, 0, 0);
   if (disabled) Darken(dc, r);
 }
 
-void MainWindow::DrawToolButton(const ButtonPaint& paint) {
-  HDC dc = paint.dc;
-  RECT r = paint.rect;
-  const DRAWITEMSTRUCT& item = paint.item;
-  const ButtonLook& look = paint.look;
-  const std::string& caption = paint.caption;
-  bool pressed = paint.pressed;
-  bool disabled = paint.disabled;
+void MainWindow::DrawToolButton(HDC dc, const RECT& r, const DRAWITEMSTRUCT& item,
+                                const ButtonLook& look, const std::string& caption, bool pressed,
+                                bool disabled) {
   skin_->PaintUnder(item.hwndItem, dc, r);
   RECT face = r;
   FillGradient(dc, face, pressed ? RGB(120, 62, 16) : RGB(58, 58, 64),
@@ -173,11 +162,8 @@ void MainWindow::DrawToolButton(const ButtonPaint& paint) {
   }
 }
 
-void MainWindow::DrawNavCaption(const ButtonPaint& paint) {
-  HDC dc = paint.dc;
-  RECT r = paint.rect;
-  const ButtonLook& look = paint.look;
-  const std::string& caption = paint.caption;
+void MainWindow::DrawNavCaption(HDC dc, RECT r, const ButtonLook& look,
+                                const std::string& caption) {
   FillGradient(dc, r, RGB(52, 52, 58), RGB(24, 24, 28), true);
   GdiObject<HBRUSH> border(::CreateSolidBrush(RGB(70, 70, 76)));
   ::FrameRect(dc, &r, border.Get());
@@ -190,14 +176,9 @@ void MainWindow::DrawNavCaption(const ButtonPaint& paint) {
               DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
 }
 
-void MainWindow::DrawNavItem(const ButtonPaint& paint) {
-  HDC dc = paint.dc;
-  RECT r = paint.rect;
-  const DRAWITEMSTRUCT& item = paint.item;
-  const ButtonLook& look = paint.look;
-  const std::string& caption = paint.caption;
-  bool pressed = paint.pressed;
-  skin_->PaintUnder(item.hwndItem, dc, r);
+void MainWindow::DrawNavItem(HDC dc, const RECT& r, HWND button, const ButtonLook& look,
+                             const std::string& caption, bool pressed) {
+  skin_->PaintUnder(button, dc, r);
   auto nav = static_cast<NavItem>(look.image);
   bool current = NavItemCurrent(nav);
   if (current) {

@@ -258,26 +258,18 @@ class MainWindow : public SettingsControls {
     int image = -1;
   };
 
-  // What painting one owner-drawn button needs.
-  struct ButtonPaint {
-    HDC dc;
-    RECT rect;
-    const DRAWITEMSTRUCT& item;
-    const ButtonLook& look;
-    const std::string& caption;
-    bool pressed;
-    bool disabled;
-  };
-
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT ControlColour(UINT message, HDC dc, HWND control);
   void DrawItem(const DRAWITEMSTRUCT& item);
   // One owner-drawn button of each look, into `dc` over the rectangle `r`.
-  void DrawPictureButton(const ButtonPaint& paint);
-  void DrawToolButton(const ButtonPaint& paint);
-  void DrawNavCaption(const ButtonPaint& paint);
-  void DrawNavItem(const ButtonPaint& paint);
+  void DrawPictureButton(HDC dc, const RECT& r, HWND button, const ButtonLook& look, bool pressed,
+                         bool disabled);
+  void DrawToolButton(HDC dc, const RECT& r, const DRAWITEMSTRUCT& item, const ButtonLook& look,
+                      const std::string& caption, bool pressed, bool disabled);
+  void DrawNavCaption(HDC dc, RECT r, const ButtonLook& look, const std::string& caption);
+  void DrawNavItem(HDC dc, const RECT& r, HWND button, const ButtonLook& look,
+                   const std::string& caption, bool pressed);
   // Whether a navigation item names the view on screen (its page, or the About view).
   bool NavItemCurrent(NavItem nav) const;
   void DrawSeparator(const DRAWITEMSTRUCT& item, bool vertical);
