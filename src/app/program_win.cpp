@@ -4,9 +4,11 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/console_commands_win.h"
 #include "app/single_instance_win.h"
 #include "app/startup_win.h"
 #include "platform/error_reporter_win.h"
@@ -23,6 +25,10 @@
 namespace quorvel {
 
 int RunProgram(HINSTANCE instance) {
+  // "/compare" and "/?" need no window and no guard: they print and end.
+  if (std::optional<int> code = RunConsoleCommand(
+          std::vector<std::string>(__argv + (__argc > 0 ? 1 : 0), __argv + __argc)))
+    return *code;
   // Only one instance per program file: a later start wakes the running one and leaves.
   SingleInstanceGuard guard(files::ProgramPath());
   if (guard.ActivateOther()) return 0;

@@ -75,6 +75,11 @@ void RunSequencer::EndSeries(const std::string& status) {
   if (gameTouched_) {
     gameTouched_ = false;
     try {
+      host_.SeriesEndedEarly();
+    } catch (const std::exception& error) {
+      host_.ReportError(error);
+    }
+    try {
       host_.RestoreAutoexec();
     } catch (const std::exception& error) {
       scriptBack = false;

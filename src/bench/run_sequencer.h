@@ -89,6 +89,9 @@ class SeriesHost {
   virtual bool FinishReport(bool scored) = 0;
   virtual void OpenReport() = 0;
   virtual void RestoreAutoexec() = 0;
+  // The series ended before its last run (an error, a refused start, the program left) after
+  // the game was prepared: keep what it measured.
+  virtual void SeriesEndedEarly() {}
 };
 
 // The command line of one game run, joined without quoting.

@@ -9,6 +9,9 @@
 #include "bench/report_writer_win.h"
 #include "bench/result_reader.h"
 #include "bench/result_reader_win.h"
+#include "bench/results_files_win.h"
+#include "bench/results_recording.h"
+#include "platform/error_reporter_win.h"
 #include "platform/errors.h"
 #include "platform/files_win.h"
 #include "platform/seams_win.h"
@@ -34,6 +37,7 @@ void SeriesWork::DeleteLeftoverResult(bool lostCoastOfLastSeries) {
 }
 
 std::optional<std::string> SeriesWork::RefusalReason(const SeriesSelection& selection) {
+  selection_ = selection;
   DemoChoice choice{selection.DemoItem, controls_.Text(Control::DemoEdit), selection.Hl2LcTicked};
   std::string problem = CheckDemoChoice(choice);
   if (problem.empty()) return std::nullopt;
@@ -43,6 +47,10 @@ std::optional<std::string> SeriesWork::RefusalReason(const SeriesSelection& sele
 void SeriesWork::MakeStamps() {
   BeginSeries(series_);
   StampSeries(series_);
+  results_ = SeriesResults{};
+  results_.Stamp = series_.Stamp;
+  results_.StartedAt = series_.StartedAt;
+  resultsJsonPath_.clear();
 }
 
 PreparedGame SeriesWork::PrepareGame(bool lostCoast) {
@@ -65,19 +73,33 @@ PreparedGame SeriesWork::PrepareGame(bool lostCoast) {
                      controls_.Selected(Control::HeapsizeBox),
                      controls_.Checked(Control::FastZBox));
   seams.Checkpoint("series: launch options built");
+  results_.LostCoast = lostCoast;
+  results_.DemoName = series_.DemoName;
+  results_.DemoCaption = series_.DemoCaption;
+  results_.Settings = SeriesSettingsFields(controls_, selection_);
   return PreparedGame{series_.DemoName, series_.FastZOption, series_.RefreshOption,
                       series_.HeapOption};
 }
 
 void SeriesWork::WriteReportHead(const SystemInfoSnapshot& info) {
   bench::WriteReportHead(series_, info, controls_.Text(Control::NoteEdit));
+  results_.Machine = MachineFields(info);
 }
 
-std::optional<std::string> SeriesWork::ReadRunScore(bool lostCoast) {
+std::optional<std::string> SeriesWork::ReadRunScore(bool lostCoast, const std::string& runKey) {
   series_.LostCoast = lostCoast;
-  if (!ResultExists(paths_, GameOf(lostCoast))) return std::nullopt;
-  CopyResultFile(paths_, GameOf(lostCoast), owner_);
-  if (!bench::ReadRunScore(series_, paths_)) return std::nullopt;
+  std::optional<std::string> content;
+  if (ResultExists(paths_, GameOf(lostCoast))) {
+    CopyResultFile(paths_, GameOf(lostCoast), owner_);
+    content = files::ReadAll(paths_.GameFolder(GameOf(lostCoast)) + kResultCopy);
+  }
+  bool scored = content && bench::ReadRunScore(series_, *content, LocaleDecimalSeparator());
+  if (!runKey.empty())
+    RecordResultRun(results_, runKey, controls_.Text(Control::CusWidth),
+                    controls_.Text(Control::CusHeight),
+                    scored ? std::optional<double>(series_.RunFigure) : std::nullopt,
+                    scored ? series_.ScoreText : std::string(), content ? *content : std::string());
+  if (!scored) return std::nullopt;
   return series_.ScoreText;
 }
 
@@ -103,7 +125,27 @@ bool SeriesWork::FinishReport(bool scored) {
   std::string folder = text::WithBackslash(controls_.Text(Control::ResEdit));
   std::string failure = bench::FinishReport(series_, folder);
   if (!failure.empty()) throw AppError(failure);
-  return !series_.ReportPath.empty();
+  if (series_.ReportPath.empty()) return false;
+  SaveResults(true);
+  return true;
+}
+
+void SeriesWork::WriteIncompleteResults() {
+  if (!results_.AnyFigure() || !resultsJsonPath_.empty()) return;
+  SaveResults(false);
+}
+
+void SeriesWork::SaveResults(bool complete) {
+  results_.Complete = complete;
+  std::string report = series_.ReportPath;
+  if (report.empty())
+    report = ReportFileName(text::WithBackslash(controls_.Text(Control::ResEdit)), series_.Stamp);
+  WrittenResults written = WriteResultsFiles(results_, report);
+  resultsJsonPath_ = written.JsonPath;
+  if (!written.Failure.empty()) {
+    AppError error(written.Failure);
+    quorvel::ReportError(owner_, "Benchmark", &error);
+  }
 }
 
 void SeriesWork::OpenReport() { bench::OpenReport(series_, owner_); }

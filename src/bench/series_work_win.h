@@ -9,6 +9,7 @@
 #include <string>
 
 #include "bench/bench_series.h"
+#include "bench/results_export.h"
 #include "bench/run_sequencer.h"
 #include "platform/win.h"
 #include "settings/game_paths.h"
@@ -36,18 +37,27 @@ class SeriesWork {
   PreparedGame PrepareGame(bool lostCoast);
   // Starts the report with the machine as the probes just found it and the window's note.
   void WriteReportHead(const SystemInfoSnapshot& info);
-  // The run's figure when the game left a usable result file; nullopt otherwise.
-  std::optional<std::string> ReadRunScore(bool lostCoast);
+  // The run's figure when the game left a usable result file; nullopt otherwise. With the
+  // run's resolution key the run (with or without a figure) joins the result files.
+  std::optional<std::string> ReadRunScore(bool lostCoast, const std::string& runKey = {});
   void AppendSlotHeading(const std::string& runKey);
   // Scores the run read last (several runs per resolution) and appends its lines.
   void AppendScoreLines(int runsDone, int runsWanted);
   void DeleteResultFiles();
   // Appends the footer and, when `scored`, saves the report into the results folder shown in
-  // the window. True when saved. Throws AppError "Cannot create file ..." when saving fails.
+  // the window, and the result files beside it. True when the report was saved. Throws
+  // AppError "Cannot create file ..." when saving the report fails; a result file that
+  // cannot be written is shown by the error reporter and the series goes on.
   bool FinishReport(bool scored);
+  // A series that ended in error: writes what it measured (when a run had a figure) as
+  // result files marked incomplete, with the report's name. Never throws.
+  void WriteIncompleteResults();
   void OpenReport();
 
   const BenchSeries& Series() const { return series_; }
+  const SeriesResults& Results() const { return results_; }
+  // The result files of the last series; empty when none were written.
+  const std::string& ResultsJsonPath() const { return resultsJsonPath_; }
 
  private:
   GamePaths paths_;
@@ -55,6 +65,11 @@ class SeriesWork {
   std::function<void(steam::Game)> setAsideAutoexec_;
   HWND owner_;
   BenchSeries series_;
+  SeriesSelection selection_;
+  SeriesResults results_;
+  std::string resultsJsonPath_;
+
+  void SaveResults(bool complete);
 };
 
 }  // namespace quorvel::bench

@@ -11,6 +11,7 @@
 #include "platform/seams_win.h"
 #include "settings/registry_settings_store_win.h"
 #include "settings/resolution_catalogue.h"
+#include "ui/compare_action_win.h"
 #include "ui/links.h"
 #include "ui/picker_window_win.h"
 #include "ui/resource_ids.h"
@@ -409,6 +410,10 @@ void MainWindow::BuildPage0(HWND page) {
   SetTooltip(ToolButton5, "Browse...");
   OnCommand(OpenResFolder, BN_CLICKED, "OpenResFolderClick", [this] { OpenResFolderClick(); });
   OnCommand(ToolButton5, BN_CLICKED, "ToolButton5Click", [this] { ToolButton5Click(); });
+  CompareButton = OwnerButton(page, "Compare results...", 8, 184, 140, 26, {Look::Tool});
+  SetTooltip(CompareButton, "Put two or more result files side by side");
+  OnCommand(CompareButton, BN_CLICKED, "CompareResultsClick",
+            [this] { CompareResultsClick(hwnd_, Text(Control::ResEdit)); });
 }
 
 void MainWindow::BuildPage1(HWND page) {

@@ -215,7 +215,7 @@ void SeriesController::WriteReportHead() {
 }
 
 std::optional<std::string> SeriesController::ReadRunScore(bool lostCoast) {
-  return work_.ReadRunScore(lostCoast);
+  return work_.ReadRunScore(lostCoast, sequencer_.CurrentKey());
 }
 
 void SeriesController::AppendSlotHeading(const std::string& runKey) {
@@ -231,6 +231,8 @@ void SeriesController::DeleteResultFiles() { work_.DeleteResultFiles(); }
 bool SeriesController::FinishReport(bool scored) { return work_.FinishReport(scored); }
 
 void SeriesController::OpenReport() { work_.OpenReport(); }
+
+void SeriesController::SeriesEndedEarly() { work_.WriteIncompleteResults(); }
 
 bool SeriesController::DelayExit(std::function<void()> resume) {
   // Leaving: no series starts, and one under way starts no further run.

@@ -77,6 +77,8 @@ class SeriesController : public SeriesHost {
   bool FinishReport(bool scored) override;
   void OpenReport() override;
   void RestoreAutoexec() override;
+  void SeriesEndedEarly() override;
+  bench::SeriesWork& Work() { return work_; }
 
  private:
   static void CALLBACK TimerFired(HWND, UINT, UINT_PTR id, DWORD);
