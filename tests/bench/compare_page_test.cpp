@@ -105,6 +105,7 @@ TEST(BuildComparePage, RefusesWhatCannotBeCompared) {
 TEST(ComparePage, BarsWhiskersDifferencesAndWhatDiffers) {
   SeriesResults faster = testing::SmallSeries(1.1, "6.14.10.9999");
   faster.Complete = false;
+  faster.Settings[1].Value = "<i>quiet</i> & cool";
   faster.Resolutions.erase(faster.Resolutions.begin() + 1);  // no 640x480
   CompareOutcome outcome = BuildComparePage(Files({testing::SmallSeries(), faster}));
   ASSERT_EQ(outcome.Failure, "");
@@ -137,9 +138,12 @@ TEST(ComparePage, BarsWhiskersDifferencesAndWhatDiffers) {
   EXPECT_THAT(differsPart, HasSubstr("<tr><th>Complete</th><td>yes</td><td>no</td>"));
   EXPECT_THAT(differsPart, Not(HasSubstr("Athlon")));
   EXPECT_THAT(page.substr(same), HasSubstr("<tr><th>CPU</th><td>Athlon 64</td></tr>"));
-  // Texts of the files are escaped, never markup.
-  EXPECT_THAT(page, HasSubstr("new &quot;fan&quot;, &lt;b&gt;cool&lt;/b&gt;"));
+  // Texts of the files are escaped, never markup, in either table.
+  EXPECT_THAT(differsPart,
+              HasSubstr("<td>new &quot;fan&quot;, &lt;b&gt;cool&lt;/b&gt;</td>"
+                        "<td>&lt;i&gt;quiet&lt;/i&gt; &amp; cool</td>"));
   EXPECT_THAT(page, Not(HasSubstr("<b>cool")));
+  EXPECT_THAT(page, Not(HasSubstr("<i>quiet")));
 }
 
 TEST(ComparePage, ManyResultsEachGetARowAndAColour) {
