@@ -223,10 +223,12 @@ TEST_F(SeriesTest, ASeriesEndedByAnErrorKeepsWhatItMeasuredMarkedIncomplete) {
                                              {"QUORVEL_SEAM_WAIT_DIVISOR", "50"}});
   ASSERT_TRUE(env.WaitForWindow(program.Id, 60000));
   StartedProcess press = env.Start(BuildFolder() + "press_run.exe " + results + " 300");
-  // Once the first run has its result, Steam's program is gone: the second run cannot start.
+  // Once the first run has its result, Steam's program is moved away (a running program can
+  // be renamed, not deleted): the second run cannot start.
   std::string gameLog = env.AccountFolder + "half-life 2\\hl2\\standin_hl2.log";
   for (int i = 0; i < 1200 && Read(gameLog).find("result:") == std::string::npos; ++i) ::Sleep(50);
-  ASSERT_TRUE(::DeleteFileA((env.SteamFolder + "steam.exe").c_str()));
+  ASSERT_TRUE(
+      ::MoveFileA((env.SteamFolder + "steam.exe").c_str(), (env.SteamFolder + "gone.exe").c_str()));
   EXPECT_EQ(env.WaitExit(press, 400000), 1) << Read(seamLog);
   env.Kill(program);
 
