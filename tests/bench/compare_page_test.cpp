@@ -139,9 +139,8 @@ TEST(ComparePage, BarsWhiskersDifferencesAndWhatDiffers) {
   EXPECT_THAT(differsPart, Not(HasSubstr("Athlon")));
   EXPECT_THAT(page.substr(same), HasSubstr("<tr><th>CPU</th><td>Athlon 64</td></tr>"));
   // Texts of the files are escaped, never markup, in either table.
-  EXPECT_THAT(differsPart,
-              HasSubstr("<td>new &quot;fan&quot;, &lt;b&gt;cool&lt;/b&gt;</td>"
-                        "<td>&lt;i&gt;quiet&lt;/i&gt; &amp; cool</td>"));
+  EXPECT_THAT(differsPart, HasSubstr("<td>new &quot;fan&quot;, &lt;b&gt;cool&lt;/b&gt;</td>"
+                                     "<td>&lt;i&gt;quiet&lt;/i&gt; &amp; cool</td>"));
   EXPECT_THAT(page, Not(HasSubstr("<b>cool")));
   EXPECT_THAT(page, Not(HasSubstr("<i>quiet")));
 }
