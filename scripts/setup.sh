@@ -9,6 +9,8 @@ apt-get install -y --no-install-recommends \
   wine64 wine xvfb xauth x11-utils imagemagick chromium python3 ca-certificates \
   fonts-wine fonts-liberation fonts-dejavu-core \
   tinyproxy openssl curl
+# nlohmann/json (header-only) for the result files.
+apt-get install -y --no-install-recommends nlohmann-json3-dev
 # The installer (NSIS with its 64-bit stubs), the font family (with its italics) the help document is
 # printed with, and pdftoppm to look at its pages.
 apt-get install -y --no-install-recommends nsis fonts-dejavu-core fonts-dejavu-extra poppler-utils

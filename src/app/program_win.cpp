@@ -4,9 +4,11 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/console_commands_win.h"
 #include "app/single_instance_win.h"
 #include "app/startup_win.h"
 #include "platform/error_reporter_win.h"
@@ -27,6 +29,10 @@ int RunProgram(HINSTANCE instance) {
   // Before anything is loaded at run time: no library from the program's folder or any other
   // folder a user may write to.
   libraries::RestrictSearchToSystemFolder();
+  // "/compare" and "/?" need no window and no guard: they print and end.
+  if (std::optional<int> code = RunConsoleCommand(
+          std::vector<std::string>(__argv + (__argc > 0 ? 1 : 0), __argv + __argc)))
+    return *code;
   // Only one instance per program file: a later start wakes the running one and leaves.
   SingleInstanceGuard guard(files::ProgramPath());
   if (guard.ActivateOther()) return 0;

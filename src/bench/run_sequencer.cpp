@@ -56,6 +56,11 @@ void RunSequencer::EndSeries(const std::string& status) {
   if (gameTouched_) {
     gameTouched_ = false;
     try {
+      steps_.SeriesEndedEarly();
+    } catch (const std::exception& error) {
+      view_.ReportError(error);
+    }
+    try {
       steps_.RestoreAutoexec();
     } catch (const std::exception& error) {
       scriptBack = false;
@@ -220,7 +225,7 @@ void RunSequencer::GameGone() {
 
 void RunSequencer::RecordRun() {
   view_.RestoreBounds();
-  if (steps_.ReadRunScore()) {
+  if (steps_.ReadRunScore(currentKey_)) {
     if (!headingWritten_) {
       headingWritten_ = true;
       steps_.AppendSlotHeading(currentKey_);

@@ -75,8 +75,8 @@ class SeriesSteps {
   virtual void WriteReportHead() = 0;
 
   // Results of one run and the report.
-  // Reads the run's result; false for a run that left no usable result.
-  virtual bool ReadRunScore() = 0;
+  // Reads the run of resolution `runKey`; false for a run that left no usable result.
+  virtual bool ReadRunScore(const std::string& runKey) = 0;
   virtual void AppendSlotHeading(const std::string& runKey) = 0;
   virtual void AppendScoreLines(int runsDone, int runsWanted) = 0;
   virtual void DeleteResultFiles() = 0;
@@ -85,6 +85,9 @@ class SeriesSteps {
   virtual void OpenReport() = 0;
   virtual void RestoreAutoexec() = 0;
   virtual void MarkSeriesEndedCleanly() = 0;  // "NoErrorWarning" = "0"
+  // The series ended before its last run (an error, a refused start, the program left) after
+  // the game was prepared: keep what it measured.
+  virtual void SeriesEndedEarly() {}
 };
 
 // The command line of one game run, joined without quoting.

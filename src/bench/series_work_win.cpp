@@ -9,6 +9,9 @@
 #include "bench/report_writer_win.h"
 #include "bench/result_reader.h"
 #include "bench/result_reader_win.h"
+#include "bench/results_files_win.h"
+#include "bench/results_recording.h"
+#include "platform/error_reporter_win.h"
 #include "platform/errors.h"
 #include "platform/files_win.h"
 #include "platform/seams_win.h"
@@ -80,6 +83,10 @@ std::optional<std::string> SeriesWork::AcceptOrder(const SeriesOrder& order) {
 void SeriesWork::MakeStamps() {
   BeginSeries(series_);
   StampSeries(series_);
+  results_ = SeriesResults{};
+  results_.Stamp = series_.Stamp;
+  results_.StartedAt = series_.StartedAt;
+  resultsJsonPath_.clear();
 }
 
 PreparedGame SeriesWork::PrepareGame() {
@@ -102,6 +109,10 @@ PreparedGame SeriesWork::PrepareGame() {
   seams.Checkpoint("series: script written");
   BuildLaunchOptions(series_, order_.RefreshItem, order_.HeapsizeItem, order_.FastZ);
   seams.Checkpoint("series: launch options built");
+  results_.LostCoast = game == steam::Game::LostCoast;
+  results_.DemoName = series_.DemoName;
+  results_.DemoCaption = series_.DemoCaption;
+  results_.Settings = SeriesSettingsFields(order_);
   return PreparedGame{series_.DemoName, series_.FastZOption, series_.RefreshOption,
                       series_.HeapOption};
 }
@@ -114,12 +125,21 @@ void SeriesWork::WriteReportHead() {
 
 void SeriesWork::WriteReportHeadFor(const SystemInfoSnapshot& info) {
   bench::WriteReportHead(series_, info, order_.Note);
+  results_.Machine = MachineFields(info);
 }
 
-bool SeriesWork::ReadRunScore() {
-  if (!ResultExists(paths_, order_.Game)) return false;
-  CopyResultFile(paths_, order_.Game, owner_);
-  return bench::ReadRunScore(series_, paths_);
+bool SeriesWork::ReadRunScore(const std::string& runKey) {
+  std::optional<std::string> content;
+  if (ResultExists(paths_, order_.Game)) {
+    CopyResultFile(paths_, order_.Game, owner_);
+    content = files::ReadAll(paths_.GameFolder(order_.Game) + kResultCopy);
+  }
+  bool scored = content && bench::ReadRunScore(series_, *content, LocaleDecimalSeparator());
+  if (!runKey.empty())
+    RecordResultRun(results_, runKey, order_.CustomWidth, order_.CustomHeight,
+                    scored ? std::optional<double>(series_.RunFigure) : std::nullopt,
+                    scored ? series_.ScoreText : std::string(), content ? *content : std::string());
+  return scored;
 }
 
 void SeriesWork::AppendSlotHeading(const std::string& runKey) {
@@ -144,7 +164,27 @@ bool SeriesWork::FinishReport(bool scored) {
   std::string folder = text::WithBackslash(order_.ResultsFolder);
   std::string failure = bench::FinishReport(series_, folder);
   if (!failure.empty()) throw AppError(failure);
-  return !series_.ReportPath.empty();
+  if (series_.ReportPath.empty()) return false;
+  SaveResults(true);
+  return true;
+}
+
+void SeriesWork::SeriesEndedEarly() {
+  if (!results_.AnyFigure() || !resultsJsonPath_.empty()) return;
+  SaveResults(false);
+}
+
+void SeriesWork::SaveResults(bool complete) {
+  results_.Complete = complete;
+  std::string report = series_.ReportPath;
+  if (report.empty())
+    report = ReportFileName(text::WithBackslash(order_.ResultsFolder), series_.Stamp);
+  WrittenResults written = WriteResultsFiles(results_, report);
+  resultsJsonPath_ = written.JsonPath;
+  if (!written.Failure.empty()) {
+    AppError error(written.Failure);
+    quorvel::ReportError(owner_, "Benchmark", &error);
+  }
 }
 
 void SeriesWork::OpenReport() { bench::OpenReport(series_, owner_); }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bench/bench_series.h"
+#include "bench/results_export.h"
 #include "bench/run_sequencer.h"
 #include "bench/series_order.h"
 #include "platform/win.h"
@@ -58,28 +59,40 @@ class SeriesWork : public SeriesSteps {
   PreparedGame PrepareGame() override;
   // Runs the adapter and host probes, then starts the report with the machine and the note.
   void WriteReportHead() override;
-  bool ReadRunScore() override;
+  // The run also joins the result files, with or without a figure.
+  bool ReadRunScore(const std::string& runKey) override;
   void AppendSlotHeading(const std::string& runKey) override;
   // Scores the run read last (several runs per resolution) and appends its lines.
   void AppendScoreLines(int runsDone, int runsWanted) override;
   void DeleteResultFiles() override;
-  // Appends the footer and, when `scored`, saves the report into the order's results folder.
-  // True when saved. Throws AppError "Cannot create file ..." when saving fails.
+  // Appends the footer and, when `scored`, saves the report into the order's results folder
+  // and the result files beside it. True when the report was saved. Throws AppError "Cannot
+  // create file ..." when saving the report fails; a result file that cannot be written is
+  // shown by the error reporter and the series goes on.
   bool FinishReport(bool scored) override;
   void OpenReport() override;
   void RestoreAutoexec() override;
   void MarkSeriesEndedCleanly() override;
+  // A series that ended in error: writes what it measured (when a run had a figure) as result
+  // files marked incomplete, with the report's name. Never throws.
+  void SeriesEndedEarly() override;
 
   const BenchSeries& Series() const { return series_; }
+  const SeriesResults& Results() const { return results_; }
+  // The JSON result file of the last series; empty when none was written.
+  const std::string& ResultsJsonPath() const { return resultsJsonPath_; }
 
  protected:
   // Starts the report with the machine as `info` describes it and the order's note.
   void WriteReportHeadFor(const SystemInfoSnapshot& info);
 
  private:
+  void SaveResults(bool complete);
   GamePaths paths_;
   SettingsStore& store_;
   SettingsStore& userStore_;
+  SeriesResults results_;
+  std::string resultsJsonPath_;
   AutoexecRestorePending& autoexec_;
   HWND owner_;
   SeriesOrder order_;

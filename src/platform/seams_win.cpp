@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "platform/text.h"
+
 namespace quorvel {
 
 namespace {
@@ -26,12 +28,11 @@ void Seams::Message(HWND owner, const std::string& text) {
 }
 
 bool Seams::Confirm(HWND owner, const std::string& text) {
-  return ::MessageBoxA(owner, text.c_str(), AppTitle(owner).c_str(),
-                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+  return ::MessageBoxA(owner, text.c_str(), AppTitle(owner).c_str(), MB_YESNO | MB_ICONQUESTION) ==
+         IDYES;
 }
 
-int Seams::Box(HWND owner, const std::string& text, const std::string& caption,
-                      UINT flags) {
+int Seams::Box(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
   return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
 
@@ -41,8 +42,7 @@ bool Seams::ModalDialog(HWND, const std::string&, const std::function<bool()>& r
 
 void Seams::ErrorReport(HWND owner, const std::string& message, const std::string& details) {
   std::string body = message + "\r\n\r\nDetails:\r\n" + details;
-  ::MessageBoxA(owner, body.c_str(), "Zarvent Half-Life 2 benchmark - error",
-                MB_OK | MB_ICONERROR);
+  ::MessageBoxA(owner, body.c_str(), "Zarvent Half-Life 2 benchmark - error", MB_OK | MB_ICONERROR);
 }
 
 std::optional<std::string> Seams::ChooseFile(HWND owner, const std::string& title,
@@ -58,6 +58,24 @@ std::optional<std::string> Seams::ChooseFile(HWND owner, const std::string& titl
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!::GetOpenFileNameA(&ofn)) return std::nullopt;
   return std::string(path);
+}
+
+std::vector<std::string> Seams::ChooseFiles(HWND owner, const std::string& title,
+                                            const std::string& filter, const std::string& folder) {
+  // Room for many names: the dialog fails rather than cut a selection short.
+  std::vector<char> buffer(64 * 1024, '\0');
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = buffer.data();
+  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+  ofn.lpstrTitle = title.c_str();
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+              OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+  if (!::GetOpenFileNameA(&ofn)) return {};
+  return text::OpenDialogSelection(std::string_view(buffer.data(), buffer.size()));
 }
 
 std::optional<std::string> Seams::ChooseFolder(HWND owner, const std::string& title) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win.h"
 
@@ -27,8 +28,7 @@ class Seams {
   // A question with Yes and No; true for Yes.
   virtual bool Confirm(HWND owner, const std::string& text);
   // A message box with its own caption and MB_* flags; the button pressed (IDOK, IDYES, IDNO).
-  virtual int Box(HWND owner, const std::string& text, const std::string& caption,
-                         UINT flags);
+  virtual int Box(HWND owner, const std::string& text, const std::string& caption, UINT flags);
   // A modal window of the program: `run` shows it and returns its answer (true: Yes or OK).
   // `what` names the window and its text, for tests that answer in its place.
   virtual bool ModalDialog(HWND owner, const std::string& what, const std::function<bool()>& run);
@@ -37,6 +37,11 @@ class Seams {
   // The file-open dialog; nullopt when the user cancels. `filter` is a double-NUL list.
   virtual std::optional<std::string> ChooseFile(HWND owner, const std::string& title,
                                                 const std::string& filter);
+  // The file-open dialog choosing one or more files, opened in `folder`; full paths, empty
+  // when the user cancels.
+  virtual std::vector<std::string> ChooseFiles(HWND owner, const std::string& title,
+                                               const std::string& filter,
+                                               const std::string& folder);
   // The folder dialog; nullopt when the user cancels. The path has no trailing backslash
   // except for a drive root.
   virtual std::optional<std::string> ChooseFolder(HWND owner, const std::string& title);

@@ -86,4 +86,18 @@ std::string WithBackslash(std::string_view folder) {
   return out;
 }
 
+std::vector<std::string> OpenDialogSelection(std::string_view buffer) {
+  std::vector<std::string> parts;
+  while (!buffer.empty() && buffer.front() != '\0') {
+    size_t end = buffer.find('\0');
+    parts.emplace_back(buffer.substr(0, end));
+    if (end == std::string_view::npos) break;
+    buffer.remove_prefix(end + 1);
+  }
+  if (parts.size() <= 1) return parts;
+  std::vector<std::string> paths;
+  for (size_t i = 1; i < parts.size(); ++i) paths.push_back(WithBackslash(parts[0]) + parts[i]);
+  return paths;
+}
+
 }  // namespace quorvel::text

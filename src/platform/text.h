@@ -30,4 +30,8 @@ std::vector<std::string> Split(std::string_view s, char separator);
 // Folder text with a trailing backslash (unchanged when it already has one or is empty).
 std::string WithBackslash(std::string_view folder);
 
+// The full paths of a file-open dialog's multiple selection: "folder\0name\0name\0\0", or one
+// full path "path\0\0" when a single file was chosen. Never reads past `buffer`.
+std::vector<std::string> OpenDialogSelection(std::string_view buffer);
+
 }  // namespace quorvel::text

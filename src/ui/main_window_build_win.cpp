@@ -1,4 +1,5 @@
 // The main window's controls: where each one stands, its look and its handlers.
+#include "ui/compare_action_win.h"
 #include "ui/main_window_win.h"
 
 #include <commctrl.h>
@@ -288,6 +289,10 @@ void MainWindow::BuildPage0(HWND page) {
   SetTooltip(ToolButton5, "Browse...");
   OnCommand(OpenResFolder, BN_CLICKED, "OpenResFolderClick", [this] { OpenResFolderClick(); });
   OnCommand(ToolButton5, BN_CLICKED, "ToolButton5Click", [this] { ToolButton5Click(); });
+  CompareButton = OwnerButton(page, "Compare results...", 8, 184, 140, 26, {Look::Tool});
+  SetTooltip(CompareButton, "Put two or more result files side by side");
+  OnCommand(CompareButton, BN_CLICKED, "CompareResultsClick",
+            [this] { CompareResultsClick(hwnd_, Text(Control::ResEdit)); });
 }
 
 void MainWindow::BuildPage1(HWND page) {

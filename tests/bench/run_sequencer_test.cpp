@@ -121,7 +121,7 @@ class FakeHost : public SeriesView, public SeriesSteps {
     return prepared;
   }
   void WriteReportHead() override { events.push_back("head"); }
-  bool ReadRunScore() override {
+  bool ReadRunScore(const std::string&) override {
     if (throwOnRead) throw AppError("List index out of bounds (0)");
     lastScore = scores.empty() ? std::nullopt : scores.front();
     if (!scores.empty()) scores.pop_front();

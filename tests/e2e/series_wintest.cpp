@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "platform/files_win.h"
@@ -62,11 +63,11 @@ class SeriesTest : public ::testing::Test {
   // Starts the program, presses its run button with the test tool and waits for the end.
   int RunSeries(unsigned waitDivisor = 1) {
     env.StartSteam();
-    StartedProcess program = env.StartProgram(
-        {{"QUORVEL_SEAM_LOG", seamLog},
-         {"QUORVEL_SEAM_MODES", "640x480,800x600,1024x768"},
-         {"QUORVEL_SEAM_NO_SHELL", "1"},
-         {"QUORVEL_SEAM_WAIT_DIVISOR", std::to_string(waitDivisor)}});
+    StartedProcess program =
+        env.StartProgram({{"QUORVEL_SEAM_LOG", seamLog},
+                          {"QUORVEL_SEAM_MODES", "640x480,800x600,1024x768"},
+                          {"QUORVEL_SEAM_NO_SHELL", "1"},
+                          {"QUORVEL_SEAM_WAIT_DIVISOR", std::to_string(waitDivisor)}});
     EXPECT_TRUE(env.WaitForWindow(program.Id, 60000));
     StartedProcess press = env.Start(BuildFolder() + "press_run.exe " + results + " 300");
     long long code = env.WaitExit(press, 400000);
@@ -78,6 +79,17 @@ class SeriesTest : public ::testing::Test {
     WIN32_FIND_DATAA entry;
     FindHandle find(::FindFirstFileA((results + "result_*.htm").c_str(), &entry));
     return find ? results + entry.cFileName : "";
+  }
+
+  // Every file of the results folder matching `pattern`.
+  std::vector<std::string> ResultFiles(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    FindHandle find(::FindFirstFileA((results + pattern).c_str(), &entry));
+    if (find) do
+        names.push_back(results + entry.cFileName);
+      while (::FindNextFileA(find.Get(), &entry));
+    return names;
   }
 
   ProgramEnvironment env;
@@ -111,12 +123,12 @@ TEST_F(SeriesTest, OneResolutionOneRunWithTheRealWaits) {
   struct Value {
     const char* name;
     long long expected;
-  } values[] = {{"mat_picmip", 0},     {"r_shadowrendertotexture", 1},
-                {"r_rootlod", 0},      {"r_waterforcereflectentities", 1},
+  } values[] = {{"mat_picmip", 0},         {"r_shadowrendertotexture", 1},
+                {"r_rootlod", 0},          {"r_waterforcereflectentities", 1},
                 {"mat_reducefillrate", 0}, {"mat_vsync", 0},
-                {"mat_forceaniso", 4}, {"mat_trilinear", 0},
-                {"mat_antialias", 2},  {"mat_parallaxmap", 1},
-                {"mat_hdr_level", 2},  {"ScreenWidth", 640},
+                {"mat_forceaniso", 4},     {"mat_trilinear", 0},
+                {"mat_antialias", 2},      {"mat_parallaxmap", 1},
+                {"mat_hdr_level", 2},      {"ScreenWidth", 640},
                 {"ScreenHeight", 480}};
   for (const Value& v : values) EXPECT_EQ(env.GameSetting(false, v.name), v.expected) << v.name;
   // The Lost Coast key is untouched.
@@ -138,6 +150,100 @@ TEST_F(SeriesTest, OneResolutionOneRunWithTheRealWaits) {
   EXPECT_NE(Read(seamLog).find("open SW_SHOW: " + reportPath), std::string::npos) << Read(seamLog);
   EXPECT_EQ(env.Setting("NoErrorWarning"), "0");
   EXPECT_EQ(env.Setting("Display Memory"), " 256.0 MB");
+  // The result files beside the report, with its name.
+  EXPECT_TRUE(files::FileExists(reportPath.substr(0, reportPath.size() - 4) + ".json"));
+  EXPECT_TRUE(files::FileExists(reportPath.substr(0, reportPath.size() - 4) + ".csv"));
+}
+
+TEST_F(SeriesTest, ResultFilesBesideTheReportHoldEveryRunAndTheSpread) {
+  CreateSettings("2");
+  ASSERT_EQ(RunSeries(50), 0) << Read(seamLog);
+  std::string reportPath = NewestReport();
+  ASSERT_FALSE(reportPath.empty());
+  std::string base = reportPath.substr(0, reportPath.size() - 4);
+  nlohmann::ordered_json j = nlohmann::ordered_json::parse(Read(base + ".json"), nullptr, false);
+  ASSERT_FALSE(j.is_discarded()) << Read(base + ".json");
+  EXPECT_EQ(j["format"], "quorvel-results");
+  EXPECT_EQ(j["schema_version"], 1);
+  EXPECT_EQ(j["complete"], true);
+  EXPECT_EQ(j["game"]["name"], "Half-Life 2");
+  EXPECT_EQ(j["demo"]["name"], "zrv_highway");
+  EXPECT_EQ(j["machine"]["Memory"], " 256.0 MB");
+  EXPECT_EQ(j["settings"]["Antialiasing mode"], "2\xC3\x97");
+  EXPECT_EQ(j["settings"]["Filtering mode"], "Anisotropic 4\xC3\x97");
+  EXPECT_EQ(j["settings"]["Runs per resolution"], "2");
+  EXPECT_EQ(j["settings"]["Resolutions"],
+            "640\xC3\x97"
+            "480");
+  EXPECT_EQ(j["settings"]["Note"], "e2e <b>note</b>");
+  ASSERT_EQ(j["resolutions"].size(), 1u);
+  const auto& res = j["resolutions"][0];
+  EXPECT_EQ(res["key"], "640");
+  ASSERT_EQ(res["runs"].size(), 2u);
+  for (const auto& run : res["runs"]) {
+    EXPECT_EQ(run["fps"], 61.37);
+    EXPECT_EQ(run["fields"]["frames/sec"], "61.37");
+    EXPECT_EQ(run["fields"]["width"], "640");
+  }
+  EXPECT_EQ(res["stats"]["mean"], 61.37);
+  EXPECT_EQ(res["stats"]["sd"], 0);
+  std::string csv = Read(base + ".csv");
+  EXPECT_NE(csv.find("\r\nrun,640,640\xC3\x97"
+                     "480,2,61.37,"),
+            std::string::npos)
+      << csv;
+  EXPECT_NE(csv.find("\r\nsummary,640,640\xC3\x97"
+                     "480,2,,61.37,61.37,61.37,0,0,61.37,61.37,,"),
+            std::string::npos)
+      << csv;
+
+  // The comparison page from the command line, with no window and no other instance.
+  std::string page = results + "compare.htm";
+  StartedProcess compare = env.Start(BuildFolder() + "quorvel.exe /compare " + base + ".json " +
+                                     base + ".json /out " + page);
+  EXPECT_EQ(env.WaitExit(compare, 60000), 0);
+  std::string html = Read(page);
+  EXPECT_NE(html.find("<svg"), std::string::npos) << html;
+  EXPECT_NE(html.find("61.4 fps  +0.0 %"), std::string::npos) << html;
+  // A file that is not a result file: exit code 1, no page.
+  std::string other = results + "other.htm";
+  StartedProcess refused = env.Start(BuildFolder() + "quorvel.exe /compare " + base + ".json " +
+                                     reportPath + " /out " + other);
+  EXPECT_EQ(env.WaitExit(refused, 60000), 1);
+  EXPECT_FALSE(files::FileExists(other));
+}
+
+TEST_F(SeriesTest, ASeriesEndedByAnErrorKeepsWhatItMeasuredMarkedIncomplete) {
+  CreateSettings("1");
+  env.SetSetting("800", "1");
+  env.StartSteam();
+  StartedProcess program = env.StartProgram({{"QUORVEL_SEAM_LOG", seamLog},
+                                             {"QUORVEL_SEAM_MODES", "640x480,800x600,1024x768"},
+                                             {"QUORVEL_SEAM_NO_SHELL", "1"},
+                                             {"QUORVEL_SEAM_WAIT_DIVISOR", "50"}});
+  ASSERT_TRUE(env.WaitForWindow(program.Id, 60000));
+  StartedProcess press = env.Start(BuildFolder() + "press_run.exe " + results + " 300");
+  // Once the first run has its result, Steam's program is moved away (a running program can
+  // be renamed, not deleted): the second run cannot start.
+  std::string gameLog = env.AccountFolder + "half-life 2\\hl2\\standin_hl2.log";
+  for (int i = 0; i < 1200 && Read(gameLog).find("result:") == std::string::npos; ++i) ::Sleep(50);
+  ASSERT_TRUE(
+      ::MoveFileA((env.SteamFolder + "steam.exe").c_str(), (env.SteamFolder + "gone.exe").c_str()));
+  EXPECT_EQ(env.WaitExit(press, 400000), 1) << Read(seamLog);
+  env.Kill(program);
+
+  EXPECT_TRUE(NewestReport().empty());
+  std::vector<std::string> json = ResultFiles("result_*.json");
+  ASSERT_EQ(json.size(), 1u) << Read(seamLog);
+  EXPECT_EQ(ResultFiles("result_*.csv").size(), 1u);
+  nlohmann::ordered_json j = nlohmann::ordered_json::parse(Read(json[0]), nullptr, false);
+  EXPECT_EQ(j["complete"], false);
+  ASSERT_EQ(j["resolutions"].size(), 1u);
+  EXPECT_EQ(j["resolutions"][0]["key"], "640");
+  EXPECT_EQ(j["resolutions"][0]["runs"][0]["fps"], 61.37);
+  // The user's script is back all the same.
+  std::string cfg = env.AccountFolder + "half-life 2\\hl2\\cfg\\";
+  EXPECT_FALSE(files::FileExists(cfg + "autoexec.cfg"));
 }
 
 TEST_F(SeriesTest, AGameThatLeavesNoResultEndsAbortedWithoutAReport) {

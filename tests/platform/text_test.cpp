@@ -35,3 +35,26 @@ TEST(Text, FormatLongerThanAnyFixedBuffer) {
 
 }  // namespace
 }  // namespace quorvel::text
+
+namespace quorvel::text {
+namespace {
+
+TEST(OpenDialogSelection, OneFileOrAFolderWithNames) {
+  using namespace std::string_literals;
+  struct Case {
+    std::string buffer;
+    std::vector<std::string> paths;
+  } cases[] = {
+      {"C:\\R\\a.json\0\0"s, {"C:\\R\\a.json"}},
+      {"C:\\R\0a.json\0b.json\0\0"s, {"C:\\R\\a.json", "C:\\R\\b.json"}},
+      {"D:\\\0a.json\0b.json\0\0"s, {"D:\\a.json", "D:\\b.json"}},
+      {"\0\0"s, {}},
+      {""s, {}},
+      // A buffer without its closing NULs still ends where it ends.
+      {"C:\\R\0a.json\0b.js"s, {"C:\\R\\a.json", "C:\\R\\b.js"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(OpenDialogSelection(c.buffer), c.paths);
+}
+
+}  // namespace
+}  // namespace quorvel::text

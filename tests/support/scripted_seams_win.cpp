@@ -35,6 +35,9 @@ ScriptedSeams ScriptedSeams::FromEnvironment() {
       if (!text::Trim(a).empty()) s.answers.push_back(text::EqualsNoCase(text::Trim(a), "yes"));
   if (auto f = Env("QUORVEL_SEAM_FILE"); f && !f->empty()) s.file = *f;
   if (auto f = Env("QUORVEL_SEAM_FOLDER"); f && !f->empty()) s.folder = *f;
+  if (auto f = Env("QUORVEL_SEAM_FILES"))
+    for (const std::string& name : text::Split(*f, '|'))
+      if (!name.empty()) s.files.push_back(name);
   if (auto m = Env("QUORVEL_SEAM_MODES")) {
     s.useModes = true;
     s.modes = ParseModes(*m);
@@ -80,8 +83,7 @@ bool ScriptedSeams::Confirm(HWND, const std::string& text) {
   return yes;
 }
 
-int ScriptedSeams::Box(HWND, const std::string& text, const std::string& caption,
-                              UINT flags) {
+int ScriptedSeams::Box(HWND, const std::string& text, const std::string& caption, UINT flags) {
   std::string entry = text::Format("box %X: ", flags) + caption + " | " + text;
   if ((flags & 0xF) == MB_YESNO) {
     bool yes = false;
@@ -119,6 +121,15 @@ std::optional<std::string> ScriptedSeams::ChooseFile(HWND, const std::string& ti
                                                      const std::string&) {
   Record("choosefile: " + title + " -> " + file.value_or("(cancel)"));
   return file;
+}
+
+std::vector<std::string> ScriptedSeams::ChooseFiles(HWND, const std::string& title,
+                                                    const std::string&, const std::string& folder) {
+  std::string chosen;
+  for (const std::string& f : files) chosen += (chosen.empty() ? "" : "|") + f;
+  Record("choosefiles: " + title + " in " + folder + " -> " +
+         (files.empty() ? std::string("(cancel)") : chosen));
+  return files;
 }
 
 std::optional<std::string> ScriptedSeams::ChooseFolder(HWND, const std::string& title) {

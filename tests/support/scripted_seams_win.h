@@ -5,6 +5,8 @@
 //   QUORVEL_SEAM_ANSWERS  answers to questions in order, "yes"/"no" separated by commas
 //                         (no answers left: "no")
 //   QUORVEL_SEAM_FILE     the file the file dialog returns (unset or empty: cancelled)
+//   QUORVEL_SEAM_FILES    the files the multiple-file dialog returns, separated by "|"
+//                         (unset or empty: cancelled)
 //   QUORVEL_SEAM_FOLDER   the folder the folder dialog returns (unset or empty: cancelled)
 //   QUORVEL_SEAM_MODES    display modes "640x480,800x600,..." (unset: the real display's)
 //   QUORVEL_SEAM_WAIT_DIVISOR  the sequencer's waits are divided by this number
@@ -32,13 +34,15 @@ class ScriptedSeams : public Seams {
   void ErrorReport(HWND owner, const std::string& message, const std::string& details) override;
   // Logged as "box <flags in hex>: <caption> | <text>", with " -> yes" / " -> no" for a
   // question (answered from `answers`).
-  int Box(HWND owner, const std::string& text, const std::string& caption,
-                 UINT flags) override;
+  int Box(HWND owner, const std::string& text, const std::string& caption, UINT flags) override;
   // Logged as "dialog: <what> -> yes" / " -> no", answered from `answers`; with
   // `showDialogs` the window is run for real.
   bool ModalDialog(HWND owner, const std::string& what, const std::function<bool()>& run) override;
   std::optional<std::string> ChooseFile(HWND owner, const std::string& title,
                                         const std::string& filter) override;
+  std::vector<std::string> ChooseFiles(HWND owner, const std::string& title,
+                                       const std::string& filter,
+                                       const std::string& folder) override;
   std::optional<std::string> ChooseFolder(HWND owner, const std::string& title) override;
   void ShellOpen(HWND owner, const std::string& target, int show) override;
   bool DisplayMode(DWORD number, DWORD* width, DWORD* height) override;
@@ -54,6 +58,7 @@ class ScriptedSeams : public Seams {
   std::deque<bool> answers;
   std::optional<std::string> file;
   std::optional<std::string> folder;
+  std::vector<std::string> files;
   bool useModes = false;
   std::vector<std::pair<DWORD, DWORD>> modes;
   bool shellForReal = false;

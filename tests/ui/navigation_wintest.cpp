@@ -1,6 +1,8 @@
 // The navigation bar, the About view, the link and document commands, moving the window and
 // the ways out of the program.
 #include "bench/demo_choice.h"
+#include "platform/files_win.h"
+#include "platform/text.h"
 #include "ui/links.h"
 #include "ui/window_fixture_win.h"
 
@@ -141,6 +143,44 @@ TEST_F(NavigationTest, OpenShowsTheResultsFolderOrSaysItIsMissing) {
   window->SetText(Control::ResEdit, "");
   Click(window->OpenResFolder);
   EXPECT_EQ(Shown().size(), before);
+}
+
+TEST_F(NavigationTest, CompareResultsWritesThePageIntoTheResultsFolderAndOpensIt) {
+  const std::string folder = text::WithBackslash(WindowTextOf(window->ResEdit));
+  const std::string result =
+      "{\"format\":\"quorvel-results\",\"schema_version\":1,\"complete\":true,"
+      "\"started_at\":\"now\",\"game\":{\"name\":\"Half-Life 2\"},"
+      "\"demo\":{\"name\":\"zrv_highway\",\"caption\":\"\"},\"machine\":{},"
+      "\"settings\":{},\"resolutions\":[{\"key\":\"640\",\"label\":\"640x480\","
+      "\"runs\":[{\"fps\":60.5}]}]}";
+  files::WriteAll(folder + "a.json", result);
+  files::WriteAll(folder + "b.json", result);
+  files::WriteAll(folder + "c.json", "not json");
+
+  // Cancelled: nothing happens.
+  size_t before = Shown().size();
+  Click(window->CompareButton);
+  ASSERT_EQ(Shown().size(), before + 1);
+  EXPECT_EQ(Shown().back(), "choosefiles: Compare results in " + folder + " -> (cancel)");
+
+  seams.files = {folder + "a.json"};
+  Click(window->CompareButton);
+  EXPECT_EQ(Shown().back(), "message: Choose two or more result files (.json) to compare.");
+
+  seams.files = {folder + "a.json", folder + "c.json"};
+  Click(window->CompareButton);
+  EXPECT_EQ(Shown().back(), "message: The file \"" + folder +
+                                "c.json\" is not a JSON file (it breaks off or is malformed "
+                                "at byte 2).");
+
+  seams.files = {folder + "a.json", folder + "b.json"};
+  Click(window->CompareButton);
+  const std::string opened = Shown().back();
+  const std::string prefix = "open SW_SHOW: " + folder + "compare_";
+  ASSERT_EQ(opened.substr(0, prefix.size()), prefix) << opened;
+  std::string page = files::ReadAll(opened.substr(14)).value_or("");
+  EXPECT_NE(page.find("<h1>Half-Life 2 Benchmark: 2 results compared</h1>"), std::string::npos);
+  EXPECT_EQ(window->Tooltip(window->CompareButton), "Put two or more result files side by side");
 }
 
 TEST_F(NavigationTest, TooltipsAndHandCursors) {
