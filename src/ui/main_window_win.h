@@ -208,7 +208,6 @@ class MainWindow : public SettingsControls {
   HWND OpenResFolder = nullptr;
   HWND ToolButton5 = nullptr;
   HWND CompareButton = nullptr;  // "Compare results..." below the results folder
-  HWND CompareButton = nullptr;  // "Compare results..." below the results folder
   // page 1 "Resolution & detail"
   HWND res = nullptr;
   std::array<HWND, 9> resItems = {};
