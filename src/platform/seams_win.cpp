@@ -26,12 +26,11 @@ void Seams::Message(HWND owner, const std::string& text) {
 }
 
 bool Seams::Confirm(HWND owner, const std::string& text) {
-  return ::MessageBoxA(owner, text.c_str(), AppTitle(owner).c_str(),
-                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+  return ::MessageBoxA(owner, text.c_str(), AppTitle(owner).c_str(), MB_YESNO | MB_ICONQUESTION) ==
+         IDYES;
 }
 
-int Seams::Box(HWND owner, const std::string& text, const std::string& caption,
-                      UINT flags) {
+int Seams::Box(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
   return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
 
@@ -41,8 +40,7 @@ bool Seams::ModalDialog(HWND, const std::string&, const std::function<bool()>& r
 
 void Seams::ErrorReport(HWND owner, const std::string& message, const std::string& details) {
   std::string body = message + "\r\n\r\nDetails:\r\n" + details;
-  ::MessageBoxA(owner, body.c_str(), "Zarvent Half-Life 2 benchmark - error",
-                MB_OK | MB_ICONERROR);
+  ::MessageBoxA(owner, body.c_str(), "Zarvent Half-Life 2 benchmark - error", MB_OK | MB_ICONERROR);
 }
 
 std::optional<std::string> Seams::ChooseFile(HWND owner, const std::string& title,
@@ -76,6 +74,24 @@ std::optional<std::string> Seams::ChooseFolder(HWND owner, const std::string& ti
 
 void Seams::ShellOpen(HWND owner, const std::string& target, int show) {
   ::ShellExecuteA(owner, "open", target.c_str(), nullptr, nullptr, show);
+}
+
+HANDLE Seams::RunElevated(HWND owner, const std::string& file, const std::string& parameters,
+                          DWORD* error) {
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.hwnd = owner;
+  info.lpVerb = "runas";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!::ShellExecuteExA(&info)) {
+    *error = ::GetLastError();
+    return nullptr;
+  }
+  if (!info.hProcess) *error = ERROR_INVALID_HANDLE;
+  return info.hProcess;
 }
 
 bool Seams::DisplayMode(DWORD number, DWORD* width, DWORD* height) {

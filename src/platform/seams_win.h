@@ -27,8 +27,7 @@ class Seams {
   // A question with Yes and No; true for Yes.
   virtual bool Confirm(HWND owner, const std::string& text);
   // A message box with its own caption and MB_* flags; the button pressed (IDOK, IDYES, IDNO).
-  virtual int Box(HWND owner, const std::string& text, const std::string& caption,
-                         UINT flags);
+  virtual int Box(HWND owner, const std::string& text, const std::string& caption, UINT flags);
   // A modal window of the program: `run` shows it and returns its answer (true: Yes or OK).
   // `what` names the window and its text, for tests that answer in its place.
   virtual bool ModalDialog(HWND owner, const std::string& what, const std::function<bool()>& run);
@@ -42,6 +41,11 @@ class Seams {
   virtual std::optional<std::string> ChooseFolder(HWND owner, const std::string& title);
   // ShellExecuteA "open" with no parameters; the result is not examined.
   virtual void ShellOpen(HWND owner, const std::string& target, int show);
+  // ShellExecuteExA with the verb "runas": Windows asks for administrator consent and starts
+  // `file` with `parameters` elevated. The started process (the caller closes it), or null
+  // with the reason in `*error` (ERROR_CANCELLED when the user declined).
+  virtual HANDLE RunElevated(HWND owner, const std::string& file, const std::string& parameters,
+                             DWORD* error);
   // Display mode `number` of the display the program runs on; false past the last mode.
   virtual bool DisplayMode(DWORD number, DWORD* width, DWORD* height);
   // How long a wait of the run sequencer that is `ms` long really lasts.

@@ -374,6 +374,7 @@ void TzHttpTransfer::FreeTransfer(Job& job) {
 void TzHttpTransfer::Transfer(Job& job, Lock& lock) {
   StatusCode = -1;
   ContentType.clear();
+  EffectiveURL.clear();
   FileSize = 0;
   BytesRead = 0;
   PercentsDone = 0;
@@ -521,6 +522,12 @@ void TzHttpTransfer::Transfer(Job& job, Lock& lock) {
   stream_.reset();
   CheckPoint(job);
   HINTERNET request = request_.Get();
+  {
+    char answered[4096];
+    DWORD size = sizeof(answered);
+    if (::InternetQueryOptionA(request, INTERNET_OPTION_URL, answered, &size))
+      EffectiveURL.assign(answered, std::min<DWORD>(size, sizeof(answered)));
+  }
   ContentType = QueryText(request, HTTP_QUERY_CONTENT_TYPE).value_or("");
   std::optional<std::int32_t> length;
   if (auto text = QueryText(request, HTTP_QUERY_CONTENT_LENGTH)) length = http::HeaderNumber(*text);
@@ -593,6 +600,10 @@ void TzHttpTransfer::Transfer(Job& job, Lock& lock) {
     }
     if (got == 0) break;
     BytesRead += got;
+    if (MaxBodySize > 0 && BytesRead > MaxBodySize) {
+      readFailed_ = true;
+      break;
+    }
     if (!stream_->Write(buffer, got)) {
       writeFailed_ = true;
       break;

@@ -45,6 +45,10 @@ constexpr std::string_view kEnglish[kTextCount] = {
     "password (received after registration) to continue software upgrade.",
     "Connection with remote server lost.\n\nPlease restore connection and try to\nupgrade this "
     "software again later.",
+    "The update could not be verified as the developer's own and was not installed.\n\nNothing "
+    "of this program was changed.",
+    "The update was not installed: Windows did not start its installation with administrator "
+    "rights.\n\nNothing of this program was changed.",
 };
 
 using Arg = std::variant<std::string_view, long long, double>;

@@ -45,6 +45,7 @@ ScriptedSeams ScriptedSeams::FromEnvironment() {
   }
   s.shellForReal = Env("QUORVEL_SEAM_NO_SHELL").value_or("0") != "1";
   s.killAt = Env("QUORVEL_SEAM_KILL_AT").value_or("");
+  if (Env("QUORVEL_SEAM_RUNAS").value_or("") == "cancel") s.consent = Consent::Declined;
   return s;
 }
 
@@ -80,8 +81,7 @@ bool ScriptedSeams::Confirm(HWND, const std::string& text) {
   return yes;
 }
 
-int ScriptedSeams::Box(HWND, const std::string& text, const std::string& caption,
-                              UINT flags) {
+int ScriptedSeams::Box(HWND, const std::string& text, const std::string& caption, UINT flags) {
   std::string entry = text::Format("box %X: ", flags) + caption + " | " + text;
   if ((flags & 0xF) == MB_YESNO) {
     bool yes = false;
@@ -133,6 +133,22 @@ void ScriptedSeams::ShellOpen(HWND owner, const std::string& target, int show) {
                                              : "other";
   Record(std::string("open ") + mode + ": " + target);
   if (shellForReal) Seams::ShellOpen(owner, target, show);
+}
+
+HANDLE ScriptedSeams::RunElevated(HWND owner, const std::string& file,
+                                  const std::string& parameters, DWORD* error) {
+  HANDLE process = nullptr;
+  if (consent == Consent::Given) {
+    process = Seams::RunElevated(owner, file, parameters, error);
+  } else if (consent == Consent::Pretended) {
+    ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &process,
+                      0, FALSE, DUPLICATE_SAME_ACCESS);
+  } else {
+    *error = ERROR_CANCELLED;
+  }
+  Record("runas: " + file + " " + parameters +
+         (process ? std::string(" -> started") : " -> error " + std::to_string(*error)));
+  return process;
 }
 
 bool ScriptedSeams::DisplayMode(DWORD number, DWORD* width, DWORD* height) {

@@ -38,7 +38,10 @@ TEST(UpdateTexts, TableAndIds) {
   EXPECT_EQ(EnglishText(30),
             "Connection with remote server lost.\n\nPlease restore connection and try to\nupgrade "
             "this software again later.");
-  EXPECT_EQ(EnglishText(31), "");
+  EXPECT_EQ(EnglishText(31),
+            "The update could not be verified as the developer's own and was not installed.\n\n"
+            "Nothing of this program was changed.");
+  EXPECT_EQ(EnglishText(33), "");
   EXPECT_EQ(EnglishText(-1), "");
   EXPECT_EQ(TextResourceId(TzUpdaterLanguage::wlEnglish, 0), 41000);
   EXPECT_EQ(TextResourceId(TzUpdaterLanguage::wlEnglish, 30), 41030);
