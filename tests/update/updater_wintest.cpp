@@ -306,6 +306,21 @@ TEST_F(UpdaterTest, ThreeFilesStagedCheckedAndHandedToTheHelperThroughConsent) {
   files::DeleteQuietly(temp + "ZrvUpdHelper.exe");
 }
 
+TEST(UpdateSignatureCheck, AFileSignedByTheScriptIsAcceptedAndRefusedOnceChanged) {
+  // scripts/sign-update-info.sh tests/fixtures/update/test_signing_key.pem with openssl.
+  auto file = files::ReadAll(std::string(QUORVEL_FIXTURES) + "/update/signed_by_script.inf");
+  ASSERT_TRUE(file);
+  auto content = VerifiedInfoContent(*file);
+  ASSERT_TRUE(content);
+  EXPECT_EQ(*content, "#version=2.4.0.0\r\n#url=https://h/x\r\n");
+  std::string changed = *file;
+  changed[11] = '5';
+  EXPECT_FALSE(VerifiedInfoContent(changed));
+  std::string otherSignature = *file;
+  otherSignature[otherSignature.size() - 4] ^= 1;
+  EXPECT_FALSE(VerifiedInfoContent(otherSignature));
+}
+
 TEST_F(UpdaterTest, DeclinedConsentChangesNothingAndTheProgramGoesOn) {
   seams.answers = {true};
   seams.consent = ScriptedSeams::Consent::Declined;
