@@ -59,8 +59,12 @@ TzUpdaterLanguage LanguageFromLangId(std::uint16_t langId);
 // The texts with place-holders, filled from `format` (the text of the chosen set) with the
 // platform's format rules. A format that does not hold the expected place-holders in order
 // is returned unfilled rather than read wrongly.
-std::string FileSizeText(std::string_view format, double kilobytes);           // text 6
-std::string TransferRateText(std::string_view format, double kbPerSecond);     // text 7
+// Texts 6 and 7 round their one decimal half away from zero and write it with the user's
+// decimal separator (`decimalSeparator`, "." when none is given).
+std::string FileSizeText(std::string_view format, double kilobytes,
+                         std::string_view decimalSeparator = ".");  // text 6
+std::string TransferRateText(std::string_view format, double kbPerSecond,
+                             std::string_view decimalSeparator = ".");         // text 7
 std::string EstimatedTimeText(std::string_view format, std::int32_t seconds);  // text 8
 std::string DownloadingText(std::string_view format, int number, int count);   // text 9
 // Texts 10, 23, 26, 28, 29: each "%s" in turn gets the next of the given texts.

@@ -67,6 +67,14 @@ std::int64_t SizeOf(const std::string& path) {
   return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// The user's decimal separator, for texts 6 and 7.
+std::string DecimalSeparator() {
+  char separator[8] = {};
+  if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) <= 1)
+    return ".";
+  return separator;
+}
+
 std::string FileNameOf(const std::string& path) {
   std::size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -141,8 +149,10 @@ void TzUpdater::HeaderInfo(const TzHeaderInfo& info, bool& continueDownload) {
   if (infoMode_) return;
   fileTime_ = info.LastModified;
   if (wizard_)
-    ::SetWindowTextA(wizard_->LFileSize,
-                     FileSizeText(Text(6), static_cast<double>(info.ContentLength) / 1024).c_str());
+    ::SetWindowTextA(
+        wizard_->LFileSize,
+        FileSizeText(Text(6), static_cast<double>(info.ContentLength) / 1024, DecimalSeparator())
+            .c_str());
   if (MiscFilesUpgrade == TzMiscFilesUpdateBehavior::mfuOnlyIfSizeDifferent &&
       info.ContentLength != 0 && fileList_.size() >= 2 &&
       !text::EqualsNoCase(FileNameOf(currentDestination_), FileNameOf(ProgramPath)) &&
@@ -163,7 +173,8 @@ void TzUpdater::DownloadProgress(std::uint8_t percents, float rate, std::int32_t
   if (wizard_) {
     ::SendMessageA(wizard_->ProgressCurrentFile, PBM_SETPOS, percents, 0);
     ::SendMessageA(wizard_->ProgressAllFiles, PBM_SETPOS, totalPercents, 0);
-    ::SetWindowTextA(wizard_->LTransferRate, TransferRateText(Text(7), rate).c_str());
+    ::SetWindowTextA(wizard_->LTransferRate,
+                     TransferRateText(Text(7), rate, DecimalSeparator()).c_str());
     ::SetWindowTextA(wizard_->LEstimatedTime, EstimatedTimeText(Text(8), estimated).c_str());
   }
 }
@@ -171,6 +182,12 @@ void TzUpdater::DownloadProgress(std::uint8_t percents, float rate, std::int32_t
 void TzUpdater::TransferDone(TzStream* stream) {
   if (infoMode_) {
     InfoDone(stream);
+    return;
+  }
+  // A body that went to memory was not written to its file (it could not be created and no
+  // length was announced): that file is not downloaded.
+  if (stream) {
+    FileMissing(0, false);
     return;
   }
   // The file must be exactly the one the maker's information file describes.
@@ -467,6 +484,7 @@ void TzUpdater::StartDownload() {
     wizard_ = std::make_unique<TzUpdaterWizardForm>(instance_, *texts_);
     wizard_->OnCancel = [this] { CancelPressed(); };
     wizard_->OnFinish = [this] {
+      finishPressed_ = true;
       if (wizard_) ::ShowWindow(wizard_->Handle(), SW_HIDE);
       SignalWait();
     };
@@ -510,8 +528,17 @@ void TzUpdater::AllFilesFinished() {
   if (wizard_) {
     wizard_->ShowEndState(FillTexts(Text(10), ApplicationTitle));
     ::ResetEvent(waitEvent_.Get());
+    finishPressed_ = false;
     WaitForSignal();
-    if (aborted_) return;
+    // Only OK installs: not the program ending meanwhile (Exit, the close box), not an abort.
+    if (aborted_ || !finishPressed_) {
+      if (!aborted_) {
+        downloading_ = false;
+        CloseWizard();
+        CleanUpTemporaryFiles();
+      }
+      return;
+    }
     CloseWizard();
   }
   downloading_ = false;

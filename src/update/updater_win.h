@@ -206,6 +206,7 @@ class TzUpdater : public TzHttpTransfer {
   bool restarting_ = false;
   bool downloading_ = false;
   bool refused_ = false;
+  bool finishPressed_ = false;  // OK of the wizard's end state
 };
 
 }  // namespace quorvel::update

@@ -509,6 +509,33 @@ TEST_F(UpdaterTest, AFileThatCannotBeCreatedIsAskedAboutNotLeftHanging) {
   ::RemoveDirectoryA((staging->Path() + "file0.updtmp").c_str());
 }
 
+TEST_F(UpdaterTest, AFileWithoutLengthThatCannotBeWrittenIsNeverReportedDownloaded) {
+  seams.answers = {true, false};  // the question, then "skip this file?": no
+  ::CreateDirectoryA((staging->Path() + "file0.updtmp").c_str(), nullptr);
+  Run("#version=2.4.0.0\r\n" +
+      Listed("", TestServers().HttpsUrl("/nolength;size:100/a.dat"), Pattern(100)));
+  EXPECT_TRUE(Logged(text::Format("box %X: ", MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) +
+                     "Error | File a.dat not found or inaccessible.\n\nTry to skip this file "
+                     "and continue upgrade? -> no"))
+      << Events();
+  EXPECT_EQ(events, std::vector<std::string>{"Aborted"});
+  EXPECT_TRUE(started.empty());
+  ::RemoveDirectoryA((staging->Path() + "file0.updtmp").c_str());
+}
+
+TEST_F(UpdaterTest, TheProgramEndingWhileTheWizardShowsItsEndStateInstallsNothing) {
+  seams.answers = {true};
+  // Exit (or a log-off) ends the message loop while the wizard waits for OK.
+  Run("#version=2.4.0.0\r\n" + Listed("", FileUrl(500, 2, "a.dat"), Pattern(500, 2)),
+      [](TzUpdaterWizardForm&) { ::PostQuitMessage(0); });
+  EXPECT_TRUE(endSeen);
+  EXPECT_EQ(seams.log.size(), 1u) << Events();  // the question only: no consent asked for
+  EXPECT_TRUE(started.empty());
+  EXPECT_EQ(closed, 0);
+  EXPECT_FALSE(updater->Restarting());
+  EXPECT_TRUE(PumpUntil([&] { return UpdtmpFiles(staging->Path()).empty(); }, 10000));
+}
+
 TEST_F(UpdaterTest, QuestionAndPasswordWindows) {
   UpdaterTexts texts(::GetModuleHandleA(nullptr), TzUpdaterLanguage::wlEnglish);
   TzUpdaterQuestionForm question(::GetModuleHandleA(nullptr), texts);
