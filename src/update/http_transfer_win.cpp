@@ -284,7 +284,8 @@ void TzHttpTransfer::RunWorker(Job& job, Lock& lock) {
       throw;
     } catch (...) {
       // An unexpected error of the worker: reported, and the completion follows with the
-      // state reached.
+      // state reached, which is never a success (a body cut short is incomplete).
+      readFailed_ = true;
       HandOver(job, lock, [this] {
         Fire([this] {
           if (OnAnyError) OnAnyError(*this);

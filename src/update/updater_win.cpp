@@ -374,6 +374,7 @@ void TzUpdater::WaitForSignal() {
         ::PostQuitMessage(static_cast<int>(msg.wParam));
         return;
       }
+      if (HandleDialogKeys(msg)) continue;
       ::TranslateMessage(&msg);
       ::DispatchMessageA(&msg);
     }

@@ -536,6 +536,18 @@ TEST_F(UpdaterTest, TheProgramEndingWhileTheWizardShowsItsEndStateInstallsNothin
   EXPECT_TRUE(PumpUntil([&] { return UpdtmpFiles(staging->Path()).empty(); }, 10000));
 }
 
+TEST_F(UpdaterTest, EnterAtTheEndStatePressesOk) {
+  seams.answers = {true};
+  // The key goes through the wizard's own wait, as a user's key press does.
+  Run("#version=2.4.0.0\r\n" + Listed("", FileUrl(300, 3, "a.dat"), Pattern(300, 3)),
+      [](TzUpdaterWizardForm& w) {
+        ::SetFocus(w.FinishBtn);
+        ::PostMessageA(w.FinishBtn, WM_KEYDOWN, VK_RETURN, 0);
+      });
+  EXPECT_EQ(closed, 1) << Events();
+  EXPECT_EQ(started.size(), 1u);
+}
+
 TEST_F(UpdaterTest, QuestionAndPasswordWindows) {
   UpdaterTexts texts(::GetModuleHandleA(nullptr), TzUpdaterLanguage::wlEnglish);
   TzUpdaterQuestionForm question(::GetModuleHandleA(nullptr), texts);
