@@ -315,6 +315,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   HelperCommand command = quorvel::update::ParseHelperArguments(arguments);
   if (command.Part == HelperPart::Install) return Install(command);
   if (command.Part == HelperPart::Restart) return Restart(command);
+  // A command line without a part (an older program's) installs nothing: what it would move
+  // was never checked.
+  if (!arguments.empty()) return kNothingToDo;
   ::MessageBoxA(nullptr,
                 "Installs the downloaded update of the Zarvent benchmark once the program has "
                 "ended, and starts the program again.",
