@@ -3,8 +3,33 @@ set(win_warnings -Wall -Wextra)
 set(win_link -static -static-libgcc -static-libstdc++)
 target_compile_options(quorvel_core PRIVATE ${win_warnings})
 
+# The public key that update information files must be signed with. Test builds use the test
+# key kept in the repository (its private half signs the tests' own files); a release build
+# names the maker's public key: -DQUORVEL_UPDATE_KEY=<maker's P-256 public key, PEM>
+# -DQUORVEL_RELEASE=ON (a release with the test key is refused).
+set(quorvel_test_key ${CMAKE_SOURCE_DIR}/tests/fixtures/update/test_signing_key.pem)
+set(QUORVEL_UPDATE_KEY ${quorvel_test_key} CACHE FILEPATH
+  "PEM file of the P-256 key whose signature an update must carry")
+option(QUORVEL_RELEASE "A build for the maker's users: the update key must not be the test key" OFF)
+if(QUORVEL_RELEASE AND QUORVEL_UPDATE_KEY STREQUAL quorvel_test_key)
+  message(FATAL_ERROR "A release build needs the maker's key: -DQUORVEL_UPDATE_KEY=<public key PEM>")
+endif()
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(generated_dir ${CMAKE_BINARY_DIR}/generated)
+file(MAKE_DIRECTORY ${generated_dir}/update)
+execute_process(COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/update_key.py
+  ${QUORVEL_UPDATE_KEY} ${generated_dir}/update/update_key.h RESULT_VARIABLE key_result)
+execute_process(COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/update_key.py
+  ${quorvel_test_key} ${generated_dir}/update/test_signing_key.h --private
+  RESULT_VARIABLE test_key_result)
+if(NOT key_result EQUAL 0 OR NOT test_key_result EQUAL 0)
+  message(FATAL_ERROR "The update key could not be read")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${QUORVEL_UPDATE_KEY}
+  ${quorvel_test_key} ${CMAKE_SOURCE_DIR}/cmake/update_key.py)
+
 add_library(quorvel_win STATIC ${win_src})
-target_include_directories(quorvel_win PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(quorvel_win PUBLIC ${CMAKE_SOURCE_DIR}/src ${generated_dir})
 target_compile_options(quorvel_win PRIVATE ${win_warnings})
 target_link_libraries(quorvel_win PUBLIC quorvel_core
   comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32 version wininet gdi32 user32 msimg32
@@ -14,8 +39,12 @@ target_link_options(quorvel_win PUBLIC ${win_link})
 # The installation helper, a program of its own, carried inside the program as the resource
 # "ZRVUPD" (res/quorvel.rc).
 set(helper_dir ${CMAKE_BINARY_DIR}/helper)
+# It shares the signature and hash checks with the program (CNG, loaded from the system
+# folder at run time, so the helper imports no library outside Windows' known-DLL list).
 file(GLOB helper_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/helper/*.cpp)
-add_executable(zrvupd_helper WIN32 ${helper_src} ${CMAKE_SOURCE_DIR}/res/helper.rc)
+add_executable(zrvupd_helper WIN32 ${helper_src} ${CMAKE_SOURCE_DIR}/src/update/update_crypto_win.cpp
+  ${CMAKE_SOURCE_DIR}/res/helper.rc)
+target_include_directories(zrvupd_helper PRIVATE ${CMAKE_SOURCE_DIR}/src ${generated_dir})
 set_target_properties(zrvupd_helper PROPERTIES OUTPUT_NAME ZrvUpdHelper
   RUNTIME_OUTPUT_DIRECTORY ${helper_dir})
 target_compile_options(zrvupd_helper PRIVATE ${win_warnings})
@@ -27,7 +56,6 @@ set(program_rc ${CMAKE_SOURCE_DIR}/res/quorvel.rc)
 file(GLOB res_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
 # The pictures are drawn at build time (Python standard library only) into the build tree,
 # where the resource compiler finds them.
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(picture_dir ${CMAKE_BINARY_DIR}/pictures)
 set(picture_script ${CMAKE_SOURCE_DIR}/src/ui/make_pictures.py)
 add_custom_command(OUTPUT ${picture_dir}/pictures.stamp
@@ -58,7 +86,7 @@ add_dependencies(quorvel_testhost quorvel_pictures)
 file(GLOB test_support_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_win.cpp)
 add_library(quorvel_test_support STATIC ${test_support_src})
 target_include_directories(quorvel_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(quorvel_test_support PUBLIC quorvel_win gmock)
+target_link_libraries(quorvel_test_support PUBLIC quorvel_win gmock bcrypt)
 
 # Stand-ins for Steam, the game and the diagnostics tool: test tools, never shipped.
 file(GLOB standin_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tools/standins/*)

@@ -83,6 +83,7 @@ int RunProgram(HINSTANCE instance) {
 
   MSG msg = {};
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (update::HandleDialogKeys(msg)) continue;
     if (main.Handle() && ::IsDialogMessageA(main.Handle(), &msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);

@@ -96,6 +96,24 @@ void Seams::ShellOpen(HWND owner, const std::string& target, int show) {
   ::ShellExecuteA(owner, "open", target.c_str(), nullptr, nullptr, show);
 }
 
+HANDLE Seams::RunElevated(HWND owner, const std::string& file, const std::string& parameters,
+                          DWORD* error) {
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.hwnd = owner;
+  info.lpVerb = "runas";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!::ShellExecuteExA(&info)) {
+    *error = ::GetLastError();
+    return nullptr;
+  }
+  if (!info.hProcess) *error = ERROR_INVALID_HANDLE;
+  return info.hProcess;
+}
+
 bool Seams::DisplayMode(DWORD number, DWORD* width, DWORD* height) {
   DEVMODEA mode = {};
   mode.dmSize = sizeof(mode);

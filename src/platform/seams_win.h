@@ -47,6 +47,11 @@ class Seams {
   virtual std::optional<std::string> ChooseFolder(HWND owner, const std::string& title);
   // ShellExecuteA "open" with no parameters; the result is not examined.
   virtual void ShellOpen(HWND owner, const std::string& target, int show);
+  // ShellExecuteExA with the verb "runas": Windows asks for administrator consent and starts
+  // `file` with `parameters` elevated. The started process (the caller closes it), or null
+  // with the reason in `*error` (ERROR_CANCELLED when the user declined).
+  virtual HANDLE RunElevated(HWND owner, const std::string& file, const std::string& parameters,
+                             DWORD* error);
   // Display mode `number` of the display the program runs on; false past the last mode.
   virtual bool DisplayMode(DWORD number, DWORD* width, DWORD* height);
   // How long a wait of the run sequencer that is `ms` long really lasts.

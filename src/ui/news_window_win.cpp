@@ -241,7 +241,14 @@ std::optional<bool> TForm5::InetOnline() {
 void TForm5::FormActivate() {
   RegKey key = reg::Open(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_READ | KEY_SET_VALUE);
   if (!key) return;
-  if (reg::ReadString(key.Get(), "News").value_or("") != "0") return;
+  // A "News" of another type reads as absent: the window stays shut, and no error is shown at
+  // every activation of the main window.
+  std::optional<std::string> news;
+  try {
+    news = reg::ReadString(key.Get(), "News");
+  } catch (const AppError&) {
+  }
+  if (news.value_or("") != "0") return;
   reg::WriteString(key.Get(), "News", "1");
   std::optional<bool> online = OnlineTest ? OnlineTest() : InetOnline();
   if (online) online_ = *online;

@@ -284,7 +284,8 @@ void TzHttpTransfer::RunWorker(Job& job, Lock& lock) {
       throw;
     } catch (...) {
       // An unexpected error of the worker: reported, and the completion follows with the
-      // state reached.
+      // state reached, which is never a success (a body cut short is incomplete).
+      readFailed_ = true;
       HandOver(job, lock, [this] {
         Fire([this] {
           if (OnAnyError) OnAnyError(*this);
@@ -374,6 +375,7 @@ void TzHttpTransfer::FreeTransfer(Job& job) {
 void TzHttpTransfer::Transfer(Job& job, Lock& lock) {
   StatusCode = -1;
   ContentType.clear();
+  EffectiveURL.clear();
   FileSize = 0;
   BytesRead = 0;
   PercentsDone = 0;
@@ -521,6 +523,12 @@ void TzHttpTransfer::Transfer(Job& job, Lock& lock) {
   stream_.reset();
   CheckPoint(job);
   HINTERNET request = request_.Get();
+  {
+    char answered[4096];
+    DWORD size = sizeof(answered);
+    if (::InternetQueryOptionA(request, INTERNET_OPTION_URL, answered, &size))
+      EffectiveURL.assign(answered, std::min<DWORD>(size, sizeof(answered)));
+  }
   ContentType = QueryText(request, HTTP_QUERY_CONTENT_TYPE).value_or("");
   std::optional<std::int32_t> length;
   if (auto text = QueryText(request, HTTP_QUERY_CONTENT_LENGTH)) length = http::HeaderNumber(*text);
@@ -593,6 +601,10 @@ void TzHttpTransfer::Transfer(Job& job, Lock& lock) {
     }
     if (got == 0) break;
     BytesRead += got;
+    if (MaxBodySize > 0 && BytesRead > MaxBodySize) {
+      readFailed_ = true;
+      break;
+    }
     if (!stream_->Write(buffer, got)) {
       writeFailed_ = true;
       break;

@@ -122,6 +122,8 @@ class TzHttpTransfer : public TzLoginComponent {
   TzHttpProxy Proxy;
   std::uint32_t TransferBufferSize = 4096;
   int ThreadPriority = THREAD_PRIORITY_NORMAL;
+  // A body (an error page too) longer than this ends the transfer as incomplete; 0: no limit.
+  std::int64_t MaxBodySize = 0;
 
   // State of the transfer, written by the worker before each hand-over.
   std::int32_t StatusCode = -1;
@@ -129,6 +131,8 @@ class TzHttpTransfer : public TzLoginComponent {
   std::int64_t BytesRead = 0;
   std::uint32_t ResumeFrom = 0, ResumeTo = 0;
   std::string ContentType, RawHeaders, ContentLanguage, ContentEncoding, Location, ETag;
+  // The address that answered, after any redirect the platform followed (empty before).
+  std::string EffectiveURL;
   http::DateTime Date = 0, LastModified = 0, Expires = 0;
   std::uint8_t PercentsDone = 0;
   std::int32_t ElapsedTime = 0, EstimatedTimeLeft = 0;

@@ -80,6 +80,12 @@ std::string InfoMessage(std::string_view text) {
 }
 
 std::vector<std::string> InfoFileList(std::string_view text) {
+  std::vector<std::string> files;
+  for (ListedFile& file : InfoFileEntries(text)) files.push_back(std::move(file.Entry));
+  return files;
+}
+
+std::vector<ListedFile> InfoFileEntries(std::string_view text) {
   // Where each "#url<digits>=" first occurs, found in one walk: a file with thousands of
   // numbered keys is read once, not once per key.
   std::unordered_map<std::string, std::size_t> first;
@@ -96,13 +102,14 @@ std::vector<std::string> InfoFileList(std::string_view text) {
     auto it = first.find(digits);
     return it == first.end() ? std::string() : ValueFrom(text, it->second);
   };
-  std::vector<std::string> files;
-  if (std::string v = value(""); !v.empty()) files.push_back(std::move(v));
-  if (std::string v = value("0"); !v.empty()) files.push_back(std::move(v));
+  std::vector<ListedFile> files;
+  for (const char* key : {"", "0"})
+    if (std::string v = value(key); !v.empty()) files.push_back({key, std::move(v)});
   for (std::size_t n = files.size() + 1;; ++n) {
-    std::string v = value(std::to_string(n));
+    std::string key = std::to_string(n);
+    std::string v = value(key);
     if (v.empty()) break;
-    files.push_back(std::move(v));
+    files.push_back({std::move(key), std::move(v)});
   }
   return files;
 }

@@ -20,6 +20,8 @@ inline constexpr const char* kNewsURL = "https://www.zarvent-benchmarks.net/benc
 inline constexpr const char* kTempSuffix = ".updtmp";
 inline constexpr const char* kHelperFileName = "ZrvUpdHelper.exe";
 inline constexpr const char* kQueueFileName = "ZrvUpdQueue.txt";
+// The signed information file beside the staged downloads, for the helper's own check.
+inline constexpr const char* kStagedInfoName = "update.inf";
 inline constexpr const char* kDefaultRestartParams = "/afterupdate";
 
 // The value of `key` ("#version", "#url3", ...): found anywhere in the text, without regard to
@@ -33,6 +35,13 @@ std::string InfoMessage(std::string_view text);
 // The update files in order: "#url", then "#url0" (each when not empty), then "#url" with
 // N + 1, N + 2, ... (N the number of entries so far) until a key is absent or empty.
 std::vector<std::string> InfoFileList(std::string_view text);
+// The same files, each with the key suffix it was found under ("" for "#url", "0", "3"), so
+// that the values beside it ("#hash3" for "#url3") can be found.
+struct ListedFile {
+  std::string Key;
+  std::string Entry;
+};
+std::vector<ListedFile> InfoFileEntries(std::string_view text);
 
 // 0 self-upgrade, 1 external setup, 2 redirect: the first character of "#method".
 int UpgradeMethodOf(std::string_view methodValue);

@@ -1,5 +1,6 @@
 #include "update/update_texts.h"
 
+#include <cmath>
 #include <cstdio>
 #include <variant>
 #include <vector>
@@ -45,9 +46,31 @@ constexpr std::string_view kEnglish[kTextCount] = {
     "password (received after registration) to continue software upgrade.",
     "Connection with remote server lost.\n\nPlease restore connection and try to\nupgrade this "
     "software again later.",
+    "The update could not be verified as the developer's own and was not installed.\n\nNothing "
+    "of this program was changed.",
+    "The update was not installed: Windows did not start its installation with administrator "
+    "rights.\n\nNothing of this program was changed.",
 };
 
-using Arg = std::variant<std::string_view, long long, double>;
+// A number with one decimal for "%.1f": rounded half away from zero on its decimal value (a
+// tiny allowance takes 12.25 and 0.15 as the halves they are written as), with `separator`.
+struct OneDecimal {
+  double value;
+  std::string_view separator;
+};
+
+std::string OneDecimalText(const OneDecimal& d) {
+  double tenths = std::fabs(d.value) * 10.0;
+  long long rounded = static_cast<long long>(std::floor(tenths + 0.5 + 1e-9));
+  if (!std::isfinite(d.value) || tenths > 9e17) rounded = 0;
+  std::string out = (d.value < 0 && rounded != 0) ? "-" : "";
+  out += std::to_string(rounded / 10);
+  out += d.separator;
+  out += static_cast<char>('0' + rounded % 10);
+  return out;
+}
+
+using Arg = std::variant<std::string_view, long long, OneDecimal>;
 
 // Fills "%s", "%d", "%.2d", "%.1f" and "%%" from `args` in order; the format itself when a
 // place-holder and its argument do not agree, or the counts differ.
@@ -80,9 +103,8 @@ std::string Fill(std::string_view format, const std::vector<Arg>& args) {
       out += buffer;
       i += 3;
     } else if (rest.starts_with("%.1f") && next < args.size() &&
-               std::holds_alternative<double>(args[next])) {
-      std::snprintf(buffer, sizeof buffer, "%.1f", std::get<double>(args[next++]));
-      out += buffer;
+               std::holds_alternative<OneDecimal>(args[next])) {
+      out += OneDecimalText(std::get<OneDecimal>(args[next++]));
       i += 3;
     } else {
       return std::string(format);
@@ -125,12 +147,14 @@ TzUpdaterLanguage LanguageFromLangId(std::uint16_t langId) {
   return L::wlEnglish;
 }
 
-std::string FileSizeText(std::string_view format, double kilobytes) {
-  return Fill(format, {kilobytes});
+std::string FileSizeText(std::string_view format, double kilobytes,
+                         std::string_view decimalSeparator) {
+  return Fill(format, {OneDecimal{kilobytes, decimalSeparator}});
 }
 
-std::string TransferRateText(std::string_view format, double kbPerSecond) {
-  return Fill(format, {kbPerSecond});
+std::string TransferRateText(std::string_view format, double kbPerSecond,
+                             std::string_view decimalSeparator) {
+  return Fill(format, {OneDecimal{kbPerSecond, decimalSeparator}});
 }
 
 std::string EstimatedTimeText(std::string_view format, std::int32_t seconds) {

@@ -234,9 +234,20 @@ LRESULT TzUpdaterPasswordForm::HandleMessage(UINT message, WPARAM wParam, LPARAM
 
 // --- the wizard ---
 
+namespace {
+constexpr char kDialogKeysProperty[] = "QuorvelDialogKeys";
+}  // namespace
+
+bool HandleDialogKeys(MSG& msg) {
+  if (!msg.hwnd) return false;
+  HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+  return root && ::GetPropA(root, kDialogKeysProperty) && ::IsDialogMessageA(root, &msg);
+}
+
 void TzUpdaterWizardForm::Create(bool hideFileLocation, int picture, bool stayOnTop) {
   CreateFrame(kWizardWindowClass, texts_.Text(0), kWizardClientWidth, kWizardClientHeight,
               stayOnTop ? WS_EX_TOPMOST : 0);
+  ::SetPropA(hwnd_, kDialogKeysProperty, reinterpret_cast<HANDLE>(1));
   Image1 = Control("STATIC", "", SS_BITMAP | SS_REALSIZECONTROL, kMargin, kMargin, 118, 218);
   if (picture) {
     picture_.Reset(static_cast<HBITMAP>(
@@ -325,6 +336,12 @@ LRESULT TzUpdaterWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_CLOSE:
       if (OnCancel) OnCancel();
       return 0;
+    case WM_DESTROY:
+      ::RemovePropA(hwnd_, kDialogKeysProperty);
+      break;
+    case DM_GETDEFID:
+      // Enter presses OK at the end, Cancel while downloading (Esc always means Cancel).
+      return MAKELRESULT(endState_ ? kFinishId : IDCANCEL, DC_HASDEFID);
     case WM_CTLCOLORSTATIC: {
       // The field stays white though it is read-only.
       if (reinterpret_cast<HWND>(lParam) == FileURL) {

@@ -93,6 +93,10 @@ class TzUpdaterPasswordForm : public UpdaterForm {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
+// Enter, Esc and Tab for the modeless update windows: true when `msg` was meant for one of
+// them and has been handled as a dialog key. Every message loop of the program calls it.
+bool HandleDialogKeys(MSG& msg);
+
 // The download wizard, modeless: the current file and all files with their progress bars,
 // and the end state with the note and the OK button.
 class TzUpdaterWizardForm : public UpdaterForm {

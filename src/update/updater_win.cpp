@@ -11,6 +11,9 @@
 #include "platform/registry_win.h"
 #include "platform/seams_win.h"
 #include "platform/text.h"
+#include "update/helper_command.h"
+#include "update/update_crypto_win.h"
+#include "update/update_signature.h"
 
 namespace quorvel::update {
 
@@ -64,6 +67,14 @@ std::int64_t SizeOf(const std::string& path) {
   return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// The user's decimal separator, for texts 6 and 7.
+std::string DecimalSeparator() {
+  char separator[8] = {};
+  if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) <= 1)
+    return ".";
+  return separator;
+}
+
 std::string FileNameOf(const std::string& path) {
   std::size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -75,8 +86,20 @@ TzUpdater::TzUpdater(HINSTANCE instance)
     : instance_(instance), waitEvent_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
   VersionDate = Today();
   ProgramPath = files::ProgramPath();
+  if (std::string own = files::UserDataFolder(); !own.empty()) StagingFolder = own + "Update\\";
   StartProgram = [](const std::string& commandLine) {
-    return ::WinExec(commandLine.c_str(), SW_SHOWNORMAL);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process))
+      return false;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return true;
   };
   // Downloads stay hidden until the helper has moved them into place.
   OutputFileAttributes.Incomplete = atrHidden | atrTemporary;
@@ -95,100 +118,160 @@ TzUpdater::TzUpdater(HINSTANCE instance)
     ::SetWindowLongPtrA(cleanupWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
   OnHeaderInfo = [this](TzHttpTransfer&, const TzHeaderInfo& info, bool& continueDownload) {
-    if (infoMode_) return;
-    fileTime_ = info.LastModified;
-    if (wizard_)
-      ::SetWindowTextA(
-          wizard_->LFileSize,
-          FileSizeText(Text(6), static_cast<double>(info.ContentLength) / 1024).c_str());
-    if (MiscFilesUpgrade == TzMiscFilesUpdateBehavior::mfuOnlyIfSizeDifferent &&
-        info.ContentLength != 0 && fileList_.size() >= 2 &&
-        !text::EqualsNoCase(FileNameOf(currentDestination_), FileNameOf(ProgramPath)) &&
-        files::FileExists(currentDestination_))
-      continueDownload = SizeOf(currentDestination_) != info.ContentLength;
-    if (OnFileStart)
-      OnFileStart(*this, currentUrl_, info.ContentLength, fileTime_, continueDownload);
+    HeaderInfo(info, continueDownload);
   };
   OnDownloadProgress = [this](TzHttpTransfer&, const std::string&, TzStream*, float rate,
                               std::uint8_t percents, std::int32_t estimated, std::int32_t elapsed,
                               std::int64_t bytesSoFar, std::int64_t total) {
-    if (infoMode_) return;
-    int count = static_cast<int>(fileList_.size());
-    int totalPercents = TotalPercentsDone(static_cast<int>(index_), count, percents);
-    if (OnProgress)
-      OnProgress(*this, currentUrl_, total, bytesSoFar, elapsed, estimated, percents, totalPercents,
-                 rate);
-    if (wizard_) {
-      ::SendMessageA(wizard_->ProgressCurrentFile, PBM_SETPOS, percents, 0);
-      ::SendMessageA(wizard_->ProgressAllFiles, PBM_SETPOS, totalPercents, 0);
-      ::SetWindowTextA(wizard_->LTransferRate, TransferRateText(Text(7), rate).c_str());
-      ::SetWindowTextA(wizard_->LEstimatedTime, EstimatedTimeText(Text(8), estimated).c_str());
-    }
+    DownloadProgress(percents, rate, estimated, elapsed, bytesSoFar, total);
   };
   OnDone = [this](TzHttpTransfer&, const std::string&, TzStream* stream, std::int64_t) {
-    if (infoMode_) {
-      InfoDone(stream);
-      return;
-    }
-    if (fileTime_ != 0) SetFileTimes(tempName_, fileTime_);
-    if (OnFileDone) OnFileDone(*this, tempName_);
-    NextEntry();
+    TransferDone(stream);
   };
-  OnDeclined = [this](TzHttpTransfer&) {
-    if (!infoMode_) NextEntry();
-  };
-  OnNoConnection = [this](TzHttpTransfer&) {
-    if (OnHostUnreachable) OnHostUnreachable(*this, URL, UrlHostName(URL));
-    if (ShowMessages & mHostUnreachable)
-      Box(FillTexts(Text(26), "http://" + UrlHostName(URL)), Text(0), MB_OK | MB_ICONERROR);
-    Stop();
-  };
+  OnDeclined = [this](TzHttpTransfer&) { TransferDeclined(); };
+  OnNoConnection = [this](TzHttpTransfer&) { NoConnection(); };
   OnIncomplete = [this](TzHttpTransfer&, const std::string&, TzStream*, std::int64_t,
-                        std::int64_t) {
-    if (OnConnLost) OnConnLost(*this);
-    if (ShowMessages & mConnLost) Box(Text(30), Text(0), MB_OK | MB_ICONERROR);
-    Stop();
-  };
-  OnHTTPError = [this](TzHttpTransfer&, std::int32_t status, TzStream*) {
-    if (infoMode_) {
-      infoMode_ = false;
-      CacheOptions = plainCache_;
-      SignalWait();
-      if (OnNoInfoFile) OnNoInfoFile(*this);
-      if (ShowMessages & mNoInfoFile) Box(Text(25), Text(0), MB_OK | MB_ICONERROR);
-      return;
-    }
-    FileMissing(status, true);
-  };
-  // The update file could not be created (a read-only folder, a full disk): like a file
-  // that is missing on the server, so the user can skip it or stop.
-  OnNoData = [this](TzHttpTransfer&) {
-    if (infoMode_) {
-      infoMode_ = false;
-      CacheOptions = plainCache_;
-      SignalWait();
-      if (OnNoInfoFile) OnNoInfoFile(*this);
-      return;
-    }
-    FileMissing(0, false);
-  };
+                        std::int64_t) { Incomplete(); };
+  OnHTTPError = [this](TzHttpTransfer&, std::int32_t status, TzStream*) { HttpError(status); };
+  OnNoData = [this](TzHttpTransfer&) { NoData(); };
   OnPasswordRequired = [this](TzHttpTransfer& sender, const std::string& realm, bool& tryAgain) {
-    if (OnPasswordRequest) OnPasswordRequest(sender, realm, tryAgain);
-    if (tryAgain || !(ShowMessages & mPasswordRequest)) return;
-    TzUpdaterPasswordForm form(instance_, *texts_);
-    form.Create(UrlFileName(URL), HTTPUsername);
-    std::string user = HTTPUsername, password;
-    bool ok = CurrentSeams().ModalDialog(MainWindow, "password: " + UrlFileName(URL), [&] {
-      return form.ShowModal(wizard_ ? wizard_->Handle() : MainWindow, user, password);
-    });
-    if (ok) {
-      HTTPUsername = user;
-      HTTPPassword = password;
-      tryAgain = true;
-    } else {
-      Abort();
-    }
+    PasswordRequired(sender, realm, tryAgain);
   };
+}
+
+void TzUpdater::HeaderInfo(const TzHeaderInfo& info, bool& continueDownload) {
+  // Whatever redirect the platform followed, only an https answer is taken.
+  if (!IsHttpsEntry(EffectiveURL)) {
+    refused_ = true;
+    continueDownload = false;
+    return;
+  }
+  if (infoMode_) return;
+  fileTime_ = info.LastModified;
+  if (wizard_)
+    ::SetWindowTextA(
+        wizard_->LFileSize,
+        FileSizeText(Text(6), static_cast<double>(info.ContentLength) / 1024, DecimalSeparator())
+            .c_str());
+  if (MiscFilesUpgrade == TzMiscFilesUpdateBehavior::mfuOnlyIfSizeDifferent &&
+      info.ContentLength != 0 && fileList_.size() >= 2 &&
+      !text::EqualsNoCase(FileNameOf(currentDestination_), FileNameOf(ProgramPath)) &&
+      files::FileExists(currentDestination_))
+    continueDownload = SizeOf(currentDestination_) != info.ContentLength;
+  if (OnFileStart) OnFileStart(*this, currentUrl_, info.ContentLength, fileTime_, continueDownload);
+}
+
+void TzUpdater::DownloadProgress(std::uint8_t percents, float rate, std::int32_t estimated,
+                                 std::int32_t elapsed, std::int64_t bytesSoFar,
+                                 std::int64_t total) {
+  if (infoMode_) return;
+  int count = static_cast<int>(fileList_.size());
+  int totalPercents = TotalPercentsDone(static_cast<int>(index_), count, percents);
+  if (OnProgress)
+    OnProgress(*this, currentUrl_, total, bytesSoFar, elapsed, estimated, percents, totalPercents,
+               rate);
+  if (wizard_) {
+    ::SendMessageA(wizard_->ProgressCurrentFile, PBM_SETPOS, percents, 0);
+    ::SendMessageA(wizard_->ProgressAllFiles, PBM_SETPOS, totalPercents, 0);
+    ::SetWindowTextA(wizard_->LTransferRate,
+                     TransferRateText(Text(7), rate, DecimalSeparator()).c_str());
+    ::SetWindowTextA(wizard_->LEstimatedTime, EstimatedTimeText(Text(8), estimated).c_str());
+  }
+}
+
+void TzUpdater::TransferDone(TzStream* stream) {
+  if (infoMode_) {
+    InfoDone(stream);
+    return;
+  }
+  // A body that went to memory was not written to its file (it could not be created and no
+  // length was announced): that file is not downloaded.
+  if (stream) {
+    FileMissing(0, false);
+    return;
+  }
+  // The file must be exactly the one the maker's information file describes.
+  auto expected = InfoFileHash(signedContent_, entries_[index_].Key);
+  auto actual = update::Sha256OfFile(tempName_);
+  if (!expected || !actual || actual->Size != expected->Size ||
+      actual->Sha256 != expected->Sha256) {
+    ::SetFileAttributesA(tempName_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    files::DeleteQuietly(tempName_);
+    Refuse();
+    return;
+  }
+  if (fileTime_ != 0) SetFileTimes(tempName_, fileTime_);
+  if (OnFileDone) OnFileDone(*this, tempName_);
+  NextEntry();
+}
+
+void TzUpdater::TransferDeclined() {
+  if (refused_) {
+    Refuse();
+    return;
+  }
+  if (!infoMode_) NextEntry();
+}
+
+void TzUpdater::NoConnection() {
+  if (OnHostUnreachable) OnHostUnreachable(*this, URL, UrlHostName(URL));
+  if (ShowMessages & mHostUnreachable)
+    Box(FillTexts(Text(26), "http://" + UrlHostName(URL)), Text(0), MB_OK | MB_ICONERROR);
+  Stop();
+}
+
+void TzUpdater::Incomplete() {
+  // More than the maker's file (or an information file beyond any real one) is not theirs.
+  if (MaxBodySize > 0 && BytesRead > MaxBodySize) {
+    Refuse();
+    return;
+  }
+  if (OnConnLost) OnConnLost(*this);
+  if (ShowMessages & mConnLost) Box(Text(30), Text(0), MB_OK | MB_ICONERROR);
+  Stop();
+}
+
+void TzUpdater::HttpError(std::int32_t status) {
+  if (infoMode_) {
+    infoMode_ = false;
+    CacheOptions = plainCache_;
+    SignalWait();
+    if (OnNoInfoFile) OnNoInfoFile(*this);
+    if (ShowMessages & mNoInfoFile) Box(Text(25), Text(0), MB_OK | MB_ICONERROR);
+    return;
+  }
+  FileMissing(status, true);
+}
+
+// The update file could not be created (a full disk, a folder in its place): like a file
+// that is missing on the server, so the user can skip it or stop.
+void TzUpdater::NoData() {
+  if (infoMode_) {
+    infoMode_ = false;
+    CacheOptions = plainCache_;
+    SignalWait();
+    if (OnNoInfoFile) OnNoInfoFile(*this);
+    return;
+  }
+  FileMissing(0, false);
+}
+
+void TzUpdater::PasswordRequired(TzHttpTransfer& sender, const std::string& realm, bool& tryAgain) {
+  if (OnPasswordRequest) OnPasswordRequest(sender, realm, tryAgain);
+  if (tryAgain || !(ShowMessages & mPasswordRequest)) return;
+  TzUpdaterPasswordForm form(instance_, *texts_);
+  form.Create(UrlFileName(URL), HTTPUsername);
+  std::string user = HTTPUsername, password;
+  bool ok = CurrentSeams().ModalDialog(MainWindow, "password: " + UrlFileName(URL), [&] {
+    return form.ShowModal(wizard_ ? wizard_->Handle() : MainWindow, user, password);
+  });
+  if (ok) {
+    HTTPUsername = user;
+    HTTPPassword = password;
+    tryAgain = true;
+  } else {
+    Abort();
+  }
 }
 
 TzUpdater::~TzUpdater() {
@@ -246,14 +329,19 @@ bool TzUpdater::CheckUpdate(bool WaitForResult) {
   texts_ = std::make_unique<UpdaterTexts>(instance_, Wizard.Language);
   infoMode_ = true;
   checkOnly_ = WaitForResult;
-  updateAvailable_ = aborted_ = allFilesDone_ = restarting_ = false;
+  updateAvailable_ = aborted_ = allFilesDone_ = restarting_ = refused_ = false;
   fileList_.clear();
-  destinations_.clear();
+  entries_.clear();
+  infoFile_.clear();
+  signedContent_.clear();
   written_.clear();
+  // Nothing of an earlier attempt is ever installed.
+  EmptyStagingFolder();
   plainCache_ = CacheOptions;
   CacheOptions = plainCache_ | coPragmaNoCache;
   URL = InfoFileURL;
   OutputFileName.clear();
+  MaxBodySize = kMaxInfoFileSize;
   ::ResetEvent(waitEvent_.Get());
   if (!Download(0, 0, false)) {
     infoMode_ = false;
@@ -286,10 +374,49 @@ void TzUpdater::WaitForSignal() {
         ::PostQuitMessage(static_cast<int>(msg.wParam));
         return;
       }
+      if (HandleDialogKeys(msg)) continue;
       ::TranslateMessage(&msg);
       ::DispatchMessageA(&msg);
     }
   }
+}
+
+std::string TzUpdater::StagedFile(std::size_t index) const {
+  return StagingFolder + "file" + std::to_string(index) + kTempSuffix;
+}
+
+void TzUpdater::EmptyStagingFolder() {
+  if (StagingFolder.empty()) return;
+  files::ForceDirectories(StagingFolder);
+  WIN32_FIND_DATAA data;
+  FindHandle find(::FindFirstFileA((StagingFolder + "*").c_str(), &data));
+  if (!find) return;
+  do {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    std::string path = StagingFolder + data.cFileName;
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    files::DeleteQuietly(path);
+  } while (::FindNextFileA(find.Get(), &data));
+}
+
+bool TzUpdater::AcceptInfo(const std::string& body) {
+  auto content = VerifiedInfoContent(body);
+  if (!content) return false;
+  infoFile_ = body;
+  signedContent_ = std::string(*content);
+  entries_ = InfoFileEntries(signedContent_);
+  fileList_.clear();
+  for (const ListedFile& file : entries_) {
+    if (!IsHttpsEntry(file.Entry) || !InfoFileHash(signedContent_, file.Key)) return false;
+    fileList_.push_back(file.Entry);
+  }
+  return true;
+}
+
+void TzUpdater::Refuse() {
+  refused_ = true;
+  Box(Text(31), Text(0), MB_OK | MB_ICONERROR);
+  Stop();
 }
 
 void TzUpdater::InfoDone(TzStream* stream) {
@@ -297,14 +424,19 @@ void TzUpdater::InfoDone(TzStream* stream) {
   CacheOptions = plainCache_;
   std::string body;
   if (auto* memory = dynamic_cast<TzMemoryStream*>(stream)) body = memory->Bytes();
-  fileList_ = InfoFileList(body);
+  // Every value is read from the part the maker signed, nothing from an unsigned file.
+  if (!AcceptInfo(body)) {
+    Refuse();
+    return;
+  }
+  const std::string& info = signedContent_;
   bool newer = VersionControl == TzUpdaterVersionControl::byNumber
-                   ? CompareVersionsByNumber(InfoValue(body, "#version"), VersionNumber) > 0
-                   : NewerByDate(InfoValue(body, "#date"), VersionDate, TodayDate());
+                   ? CompareVersionsByNumber(InfoValue(info, "#version"), VersionNumber) > 0
+                   : NewerByDate(InfoValue(info, "#date"), VersionDate, TodayDate());
   if (newer && !fileList_.empty()) {
     updateAvailable_ = true;
-    upgradeMsg_ = InfoMessage(body);
-    upgradeMethod_ = UpgradeMethodOf(InfoValue(body, "#method"));
+    upgradeMsg_ = InfoMessage(info);
+    upgradeMethod_ = UpgradeMethodOf(InfoValue(info, "#method"));
     bool canUpgrade = true;
     if (OnBeginUpgrade) OnBeginUpgrade(*this, upgradeMsg_, upgradeMethod_, fileList_, canUpgrade);
     if (checkOnly_) {
@@ -346,11 +478,14 @@ void TzUpdater::StartDownload() {
   downloading_ = true;
   index_ = 0;
   folders_ = Folders();
-  destinations_.assign(fileList_.size(), std::string());
+  // The helper checks the signature again, from this very file.
+  files::ForceDirectories(StagingFolder);
+  files::WriteAll(StagingFolder + kStagedInfoName, infoFile_);
   if (Wizard.Enabled) {
     wizard_ = std::make_unique<TzUpdaterWizardForm>(instance_, *texts_);
     wizard_->OnCancel = [this] { CancelPressed(); };
     wizard_->OnFinish = [this] {
+      finishPressed_ = true;
       if (wizard_) ::ShowWindow(wizard_->Handle(), SW_HIDE);
       SignalWait();
     };
@@ -379,16 +514,14 @@ void TzUpdater::DownloadEntry() {
                                                   .c_str());
   }
   currentDestination_ = ResolveDestination(entry, folders_);
-  if (entry.HasDestination) {
-    for (const std::string& level : FolderLevels(currentDestination_))
-      if (!files::DirectoryExists(level)) ::CreateDirectoryA(level.c_str(), nullptr);
-    destinations_[index_] = currentDestination_;
-  }
-  tempName_ = currentDestination_ + kTempSuffix;
+  tempName_ = StagedFile(index_);
   written_.push_back(tempName_);
   fileTime_ = 0;
   URL = entry.Url;
   OutputFileName = tempName_;
+  // A server that sends more than the file's announced size is not sending the maker's file.
+  auto hash = InfoFileHash(signedContent_, entries_[index_].Key);
+  MaxBodySize = hash ? std::max<std::int64_t>(hash->Size, 1) : 1;
   Download(0, 0, false);
 }
 
@@ -396,8 +529,17 @@ void TzUpdater::AllFilesFinished() {
   if (wizard_) {
     wizard_->ShowEndState(FillTexts(Text(10), ApplicationTitle));
     ::ResetEvent(waitEvent_.Get());
+    finishPressed_ = false;
     WaitForSignal();
-    if (aborted_) return;
+    // Only OK installs: not the program ending meanwhile (Exit, the close box), not an abort.
+    if (aborted_ || !finishPressed_) {
+      if (!aborted_) {
+        downloading_ = false;
+        CloseWizard();
+        CleanUpTemporaryFiles();
+      }
+      return;
+    }
     CloseWizard();
   }
   downloading_ = false;
@@ -423,14 +565,28 @@ void TzUpdater::Install() {
   }
   file.Reset();
 
-  std::vector<std::string> queue;
-  for (const std::string& d : destinations_)
-    if (!d.empty()) queue.push_back(d);
-  if (!queue.empty()) files::WriteAll(temp + kQueueFileName, QueueText(queue));
-
-  helperCommand_ = HelperCommandLine(helper, ProgramPath,
-                                     RestartParams.empty() ? " " : RestartParams, upgradeMethod_);
-  StartProgram(helperCommand_);
+  const std::string arguments =
+      HelperArguments(ProgramPath, RestartParams.empty() ? " " : RestartParams,
+                      static_cast<char>('0' + upgradeMethod_));
+  const std::string installParameters =
+      HelperOptions(HelperPart::Install, ::GetCurrentProcessId(), StagingFolder) + " " + arguments;
+  helperCommand_ = "\"" + helper + "\" " + installParameters;
+  // Windows asks the user for administrator consent once; the program goes on only when the
+  // install part has really started.
+  DWORD error = 0;
+  UniqueHandle installing(
+      CurrentSeams().RunElevated(MainWindow, helper, installParameters, &error));
+  if (!installing) {
+    EmptyStagingFolder();
+    Box(Text(32), Text(0), MB_OK | MB_ICONERROR);
+    return;
+  }
+  // The restart part runs as the user, so the program comes back with the user's own rights
+  // and registry, never the administrator's.
+  restartCommand_ = "\"" + helper + "\" " +
+                    HelperOptions(HelperPart::Restart, ::GetProcessId(installing.Get()), "") + " " +
+                    arguments;
+  StartProgram(restartCommand_);
   restarting_ = true;
   if (OnDoOwnCloseAppMethod) {
     OnDoOwnCloseAppMethod(*this);
@@ -458,12 +614,11 @@ void TzUpdater::Abort() {
 void TzUpdater::Stop() {
   infoMode_ = false;
   CacheOptions = plainCache_;
-  bool wasDownloading = downloading_;
   downloading_ = false;
   SignalWait();
   CloseWizard();
-  // Nothing of an update that stopped short may be installed later by the helper's walk.
-  if (wasDownloading) CleanUpTemporaryFiles();
+  // Nothing of an update that stopped short may be installed later.
+  CleanUpTemporaryFiles();
 }
 
 void TzUpdater::CloseWizard() {
@@ -475,17 +630,17 @@ void TzUpdater::CloseWizard() {
 }
 
 void TzUpdater::DeleteTemporaryFiles() {
-  std::string folder = ProgramFolder();
-  WIN32_FIND_DATAA data;
-  FindHandle find(::FindFirstFileA((folder + "*" + kTempSuffix).c_str(), &data));
-  std::vector<std::string> found;
-  if (find) {
-    do {
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        found.push_back(folder + data.cFileName);
-    } while (::FindNextFileA(find.Get(), &data));
+  std::vector<std::string> found = written_;
+  if (!StagingFolder.empty()) {
+    WIN32_FIND_DATAA data;
+    FindHandle find(::FindFirstFileA((StagingFolder + "*").c_str(), &data));
+    if (find) {
+      do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+          found.push_back(StagingFolder + data.cFileName);
+      } while (::FindNextFileA(find.Get(), &data));
+    }
   }
-  for (const std::string& path : written_) found.push_back(path);
   for (const std::string& path : found) {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);

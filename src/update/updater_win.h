@@ -1,10 +1,12 @@
 #pragma once
 // TzUpdater: the update check and installation flow over the transfer engine. Fetches the
-// update information file into memory, compares its version with the program's, asks the
-// user, downloads every listed file next to its destination as "<destination>.updtmp" with
-// the wizard showing the transfer, and hands over to the installation helper, which replaces
-// the files once the program has ended and starts it again. Every event, window and message
-// box runs on the user-interface thread.
+// update information file into memory, checks that the maker signed it, compares its version
+// with the program's, asks the user, downloads every listed file over https into the user's
+// own staging folder (never the program folder) with the wizard showing the transfer, checks
+// each file's SHA-256, and hands over to the installation helper: Windows asks the user for
+// administrator consent once, the helper's install part checks everything again and replaces
+// the files once the program has ended, and its restart part, running as the user, starts the
+// program again. Every event, window and message box runs on the user-interface thread.
 //
 // Left out: the automatic check (AutoCheck, AutoCheckDelay), which the program never switches
 // on, and the InfoFile template, which is never read at run time.
@@ -68,10 +70,14 @@ class TzUpdater : public TzHttpTransfer {
   std::string ApplicationTitle;
   HWND MainWindow = nullptr;
   // The program file the update replaces and restarts; its folder is where files without a
-  // destination go and where "*.updtmp" files are cleaned up.
+  // destination go.
   std::string ProgramPath;
-  // Starts the helper's command line (WinExec, shown normally); returns WinExec's result.
-  std::function<UINT(const std::string& commandLine)> StartProgram;
+  // The user's own folder for downloads ("%LOCALAPPDATA%\Zarvent\Quorvel\Update\"), emptied
+  // at each check; ends with a backslash.
+  std::string StagingFolder;
+  // Starts the helper's restart part as the user (CreateProcess, shown normally); false when
+  // it did not start.
+  std::function<bool(const std::string& commandLine)> StartProgram;
 
   // --- events ---
   std::function<void(TzUpdater&, const std::string& UpgradeMsg, int UpgradeMethod,
@@ -119,15 +125,36 @@ class TzUpdater : public TzHttpTransfer {
   bool Restarting() const { return restarting_; }
   // The wizard while a download runs or waits in its end state; null otherwise.
   TzUpdaterWizardForm* WizardForm() const { return wizard_.get(); }
-  // The helper's command line of the last install ("" before).
+  // The helper's command line of the last install, its install part ("" before), and the
+  // restart part's.
   const std::string& HelperCommand() const { return helperCommand_; }
+  const std::string& RestartCommand() const { return restartCommand_; }
+  // Whether the last update was refused as not the maker's.
+  bool Refused() const { return refused_; }
+  // The staged file of entry `index` of the file list.
+  std::string StagedFile(std::size_t index) const;
   // The program folder, with a trailing backslash.
   std::string ProgramFolder() const;
   // The platform's temporary folder, with a trailing backslash.
   static std::string TempFolder();
 
  private:
+  void HeaderInfo(const TzHeaderInfo& info, bool& continueDownload);
+  void DownloadProgress(std::uint8_t percents, float rate, std::int32_t estimated,
+                        std::int32_t elapsed, std::int64_t bytesSoFar, std::int64_t total);
+  void TransferDone(TzStream* stream);
+  void TransferDeclined();
+  void NoConnection();
+  void Incomplete();
+  void HttpError(std::int32_t status);
+  void NoData();
+  void PasswordRequired(TzHttpTransfer& sender, const std::string& realm, bool& tryAgain);
   void InfoDone(TzStream* stream);
+  // Whether the information file is the maker's and every file it lists has an https address
+  // and a hash; keeps its signed content.
+  bool AcceptInfo(const std::string& body);
+  void Refuse();
+  void EmptyStagingFolder();
   void StartDownload();
   void DownloadEntry();
   void NextEntry();
@@ -159,15 +186,17 @@ class TzUpdater : public TzHttpTransfer {
   std::vector<std::string> pendingCleanup_;
 
   std::vector<std::string> fileList_;
-  std::vector<std::string> destinations_;  // the resolved destinations of entries that have one
-  std::vector<std::string> written_;       // the temporary files this update wrote
+  std::vector<ListedFile> entries_;   // the file list with the keys of their hashes
+  std::string infoFile_;              // the information file as it came, signature included
+  std::string signedContent_;         // its signed part, which every value is read from
+  std::vector<std::string> written_;  // the temporary files this update wrote
   PlaceholderFolders folders_;
   std::size_t index_ = 0;
   std::string currentUrl_, currentDestination_, tempName_;
   http::DateTime fileTime_ = 0;
   int upgradeMethod_ = umSelfUpgrade;
   std::string upgradeMsg_;
-  std::string helperCommand_;
+  std::string helperCommand_, restartCommand_;
   TzCacheOptions plainCache_ = kDefaultCacheOptions;
   bool infoMode_ = false;
   bool checkOnly_ = false;
@@ -176,6 +205,8 @@ class TzUpdater : public TzHttpTransfer {
   bool allFilesDone_ = false;
   bool restarting_ = false;
   bool downloading_ = false;
+  bool refused_ = false;
+  bool finishPressed_ = false;  // OK of the wizard's end state
 };
 
 }  // namespace quorvel::update

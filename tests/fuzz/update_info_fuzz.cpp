@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "update/update_info.h"
+#include "update/update_signature.h"
 #include "update/update_texts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -32,6 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (level.size() >= path.size()) std::abort();
   }
   if (total > input.size()) std::abort();
+  if (auto signedInfo = SplitSignedInfo(input)) {
+    if (signedInfo->Content.size() + 139 > input.size()) std::abort();
+    if (input.substr(0, signedInfo->Content.size()) != signedInfo->Content) std::abort();
+  }
+  for (const ListedFile& file : InfoFileEntries(input))
+    if (auto hash = InfoFileHash(input, file.Key); hash && hash->Size < 0) std::abort();
   int cmp = CompareVersionsByNumber(input, "2.3.0.0");
   if (cmp != -CompareVersionsByNumber("2.3.0.0", input) && cmp != 0) std::abort();
   NewerByDate(input, "03/12/2008", UpdaterDate{2008, 12, 3});

@@ -48,6 +48,7 @@ ScriptedSeams ScriptedSeams::FromEnvironment() {
   }
   s.shellForReal = Env("QUORVEL_SEAM_NO_SHELL").value_or("0") != "1";
   s.killAt = Env("QUORVEL_SEAM_KILL_AT").value_or("");
+  if (Env("QUORVEL_SEAM_RUNAS").value_or("") == "cancel") s.consent = Consent::Declined;
   return s;
 }
 
@@ -144,6 +145,22 @@ void ScriptedSeams::ShellOpen(HWND owner, const std::string& target, int show) {
                                              : "other";
   Record(std::string("open ") + mode + ": " + target);
   if (shellForReal) Seams::ShellOpen(owner, target, show);
+}
+
+HANDLE ScriptedSeams::RunElevated(HWND owner, const std::string& file,
+                                  const std::string& parameters, DWORD* error) {
+  HANDLE process = nullptr;
+  if (consent == Consent::Given) {
+    process = Seams::RunElevated(owner, file, parameters, error);
+  } else if (consent == Consent::Pretended) {
+    ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &process,
+                      0, FALSE, DUPLICATE_SAME_ACCESS);
+  } else {
+    *error = ERROR_CANCELLED;
+  }
+  Record("runas: " + file + " " + parameters +
+         (process ? std::string(" -> started") : " -> error " + std::to_string(*error)));
+  return process;
 }
 
 bool ScriptedSeams::DisplayMode(DWORD number, DWORD* width, DWORD* height) {

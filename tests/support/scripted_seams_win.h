@@ -11,6 +11,9 @@
 //   QUORVEL_SEAM_MODES    display modes "640x480,800x600,..." (unset: the real display's)
 //   QUORVEL_SEAM_WAIT_DIVISOR  the sequencer's waits are divided by this number
 //   QUORVEL_SEAM_NO_SHELL "1": "open" is only logged, nothing is started
+//   QUORVEL_SEAM_RUNAS    how the administrator consent ends: unset or "consent": the program
+//                         is started for real (under Wine: without a prompt); "cancel": the
+//                         user declines (ERROR_CANCELLED), nothing is started
 //   QUORVEL_SEAM_KILL_AT  the checkpoint at which the program terminates itself at once
 //                         (exit code 9), as a crash or a kill would end it
 #include <deque>
@@ -45,6 +48,9 @@ class ScriptedSeams : public Seams {
                                        const std::string& folder) override;
   std::optional<std::string> ChooseFolder(HWND owner, const std::string& title) override;
   void ShellOpen(HWND owner, const std::string& target, int show) override;
+  // Logged as "runas: <file> <parameters> -> started" or " -> error <code>".
+  HANDLE RunElevated(HWND owner, const std::string& file, const std::string& parameters,
+                     DWORD* error) override;
   bool DisplayMode(DWORD number, DWORD* width, DWORD* height) override;
   unsigned WaitMs(unsigned ms) override { return divisor_ > 1 ? ms / divisor_ : ms; }
   // Writes "checkpoint: <point>" to the log file (not to `log`); ends the process at the
@@ -54,7 +60,8 @@ class ScriptedSeams : public Seams {
                                   int requestSize, void* reply, int replySize) override;
   bool DisplayDevice(DWORD index, DISPLAY_DEVICEA* device) override;
 
-  // Script.
+  // Script. `consent`: Given starts the program for real; Declined fails with
+  // ERROR_CANCELLED; Pretended starts nothing and hands back this process.
   std::deque<bool> answers;
   std::optional<std::string> file;
   std::optional<std::string> folder;
@@ -62,6 +69,7 @@ class ScriptedSeams : public Seams {
   bool useModes = false;
   std::vector<std::pair<DWORD, DWORD>> modes;
   bool shellForReal = false;
+  enum class Consent { Given, Declined, Pretended } consent = Consent::Given;
   bool showDialogs = false;
   std::string logPath;
   std::string killAt;

@@ -24,6 +24,10 @@ std::string UpdateServers::HttpUrl(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(Http) + path;
 }
 
+std::string UpdateServers::HttpsUrl(const std::string& path) const {
+  return "https://localhost:" + std::to_string(Https) + path;
+}
+
 const UpdateServers& TestServers() {
   static const UpdateServers servers = [] {
     UpdateServers s;

@@ -18,6 +18,8 @@ struct UpdateServers {
 
   // "http://127.0.0.1:<port>" + path.
   std::string HttpUrl(const std::string& path) const;
+  // "https://localhost:<port>" + path (the test authority's certificate; trust it first).
+  std::string HttpsUrl(const std::string& path) const;
 };
 
 // Read once from the file named by QUORVEL_UPDATE_SERVERS.

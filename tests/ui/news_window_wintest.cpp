@@ -4,6 +4,9 @@
 // page's text, or stays closed, and asks nothing; it never covers the main window.
 #include <ole2.h>
 
+#include "platform/handles_win.h"
+#include "platform/registry_win.h"
+#include "settings/settings_store.h"
 #include "support/window_shot_win.h"
 #include "ui/news_window_win.h"
 #include "ui/window_fixture_win.h"
@@ -82,6 +85,20 @@ TEST_F(NewsWindowTest, OnlyExactlyZeroOpensTheWindow) {
     machine.reset();
     machine = std::make_unique<ProgramEnvironment>("NewsValue");
   }
+}
+
+TEST_F(NewsWindowTest, ANewsValueOfAnotherTypeReadsAsAbsent) {
+  Install();
+  RegKey key = reg::Open(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_SET_VALUE);
+  ASSERT_TRUE(key);
+  const DWORD zero = 0;
+  ASSERT_EQ(::RegSetValueExA(key.Get(), "News", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero),
+                             sizeof zero),
+            ERROR_SUCCESS);
+  OpenAll(true);
+  for (int i = 0; i < 3; ++i) Activate();
+  EXPECT_FALSE(NewsVisible());
+  EXPECT_FALSE(AnyError()) << (Shown().empty() ? "" : Shown().back());
 }
 
 TEST_F(NewsWindowTest, NoSettingsKeyNothingHappens) {

@@ -36,6 +36,50 @@ TEST(HelperCommand, ReadsBackWhatTheUpdateFlowWrites) {
   }
 }
 
+TEST(HelperCommand, OptionsInFrontNameThePartTheProcessAndTheStagingFolder) {
+  struct Case {
+    std::vector<std::string> arguments;
+    HelperPart part;
+    unsigned long pid;
+    std::string staging, program;
+  } cases[] = {
+      // As the platform splits what the program writes: the quotes are gone.
+      {{"/install", "/pid=4242", "/staging=C:\\Users\\a b\\Update", "C:\\Q", "R\\q.exe",
+        "+/afterupdate0"},
+       HelperPart::Install,
+       4242,
+       "C:\\Users\\a b\\Update\\",
+       "C:\\Q R\\q.exe"},
+      {{"/restart", "/pid=17", "C:\\q.exe", "+/afterupdate0"},
+       HelperPart::Restart,
+       17,
+       "",
+       "C:\\q.exe"},
+      // A process id that is no number, or too large, is no process id.
+      {{"/restart", "/pid=12x", "C:\\q.exe", "+/a0"}, HelperPart::Restart, 0, "", "C:\\q.exe"},
+      {{"/restart", "/pid=99999999999", "C:\\q.exe", "+/a0"},
+       HelperPart::Restart,
+       0,
+       "",
+       "C:\\q.exe"},
+      // Without a part (the old command line): nothing to do, the path still read.
+      {{"C:\\q.exe", "+/afterupdate0"}, HelperPart::None, 0, "", "C:\\q.exe"},
+  };
+  for (const Case& c : cases) {
+    HelperCommand command = ParseHelperArguments(c.arguments);
+    EXPECT_EQ(command.Part, c.part) << c.arguments[0];
+    EXPECT_EQ(command.ProcessId, c.pid) << c.arguments[1];
+    EXPECT_EQ(command.StagingFolder, c.staging);
+    EXPECT_EQ(command.ProgramPath, c.program);
+    EXPECT_EQ(command.RestartParams.empty(), false);
+  }
+  // The staging folder is written without its trailing backslash, which would escape the
+  // closing quote on the command line.
+  EXPECT_EQ(HelperOptions(HelperPart::Install, 12, "C:\\Users\\a b\\Update\\"),
+            "/install /pid=12 /staging=\"C:\\Users\\a b\\Update\"");
+  EXPECT_EQ(HelperOptions(HelperPart::Restart, 7, ""), "/restart /pid=7");
+}
+
 TEST(HelperCommand, FolderAndPieces) {
   HelperCommand c = ParseHelperArguments({"C:\\Program", "Files\\Z\\q.exe", "+/afterupdate0"});
   EXPECT_EQ(c.ProgramPath, "C:\\Program Files\\Z\\q.exe");

@@ -177,6 +177,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             else:
                 self.head(200, len(body), "text/plain")
                 self.wfile.write(body)
+        elif path == "/redirect":
+            # /redirect?to=<address>: a redirect, for the refusal of one from https to http.
+            self.head(302, 0, extra=[("Location", q.get("to", "/"))])
         elif path == "/echo":
             body = (self.requestline + "\r\n" + str(self.headers)).encode("latin-1")
             self.head(200, len(body), "text/plain")

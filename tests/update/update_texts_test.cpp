@@ -7,7 +7,20 @@ namespace {
 
 TEST(UpdateTexts, FilledTexts) {
   EXPECT_EQ(FileSizeText(EnglishText(6), 1536.0 / 1024), "File size: 1.5 Kb");
-  EXPECT_EQ(TransferRateText(EnglishText(7), 12.25), "Transfer rate: 12.2 Kb/s");
+  // Halves are rounded away from zero, with the user's decimal separator.
+  struct Case {
+    double value;
+    const char* separator;
+    const char* text;
+  } cases[] = {
+      {12.25, ".", "Transfer rate: 12.3 Kb/s"}, {0.15, ".", "Transfer rate: 0.2 Kb/s"},
+      {0.05, ",", "Transfer rate: 0,1 Kb/s"},   {12.24, ",", "Transfer rate: 12,2 Kb/s"},
+      {0.0, ".", "Transfer rate: 0.0 Kb/s"},    {-1.0, ".", "Transfer rate: -1.0 Kb/s"},
+      {-0.25, ".", "Transfer rate: -0.3 Kb/s"}, {99.95, ".", "Transfer rate: 100.0 Kb/s"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(TransferRateText(EnglishText(7), c.value, c.separator), c.text) << c.value;
+  EXPECT_EQ(FileSizeText(EnglishText(6), 2.45, ","), "File size: 2,5 Kb");
   EXPECT_EQ(EstimatedTimeText(EnglishText(8), 3 * 3600 + 7 * 60 + 5),
             "Estimated time left: 3:07:05");
   EXPECT_EQ(EstimatedTimeText(EnglishText(8), 59), "Estimated time left: 0:00:59");
@@ -38,7 +51,10 @@ TEST(UpdateTexts, TableAndIds) {
   EXPECT_EQ(EnglishText(30),
             "Connection with remote server lost.\n\nPlease restore connection and try to\nupgrade "
             "this software again later.");
-  EXPECT_EQ(EnglishText(31), "");
+  EXPECT_EQ(EnglishText(31),
+            "The update could not be verified as the developer's own and was not installed.\n\n"
+            "Nothing of this program was changed.");
+  EXPECT_EQ(EnglishText(33), "");
   EXPECT_EQ(EnglishText(-1), "");
   EXPECT_EQ(TextResourceId(TzUpdaterLanguage::wlEnglish, 0), 41000);
   EXPECT_EQ(TextResourceId(TzUpdaterLanguage::wlEnglish, 30), 41030);
