@@ -43,6 +43,13 @@ DWORD Attributes(const std::string& path) { return ::GetFileAttributesA(path.c_s
 
 std::string Read(const std::string& path) { return files::ReadAll(path).value_or("<none>"); }
 
+// The mark of a stand-in program file (what follows its last "MARK:"), "<none>" without one.
+std::string MarkOf(const std::string& path) {
+  std::string bytes = Read(path);
+  std::size_t at = bytes.rfind("MARK:");
+  return at == std::string::npos ? "<none>" : bytes.substr(at + 5);
+}
+
 // The stand-in program's bytes with a mark that it reports when it runs.
 std::string StandinWithMark(const std::string& mark) {
   std::string bytes = files::ReadAll(TestProgramFolder() + "start_recorder.exe").value_or("");
@@ -200,7 +207,7 @@ TEST_F(HelperTest, ASignedUpdateReplacesEveryListedFileAndLeavesNothingBehind) {
   ASSERT_TRUE(ended.WaitForEnd(30000));
 
   ASSERT_EQ(RunInstall(program, ended.Id()), kInstalled) << Read(log_);
-  EXPECT_EQ(Read(program), StandinWithMark("new"));
+  EXPECT_EQ(MarkOf(program), "new");
   EXPECT_EQ(Read(readme), "new readme");
   EXPECT_EQ(Read(plugin), "new plugin");
   for (const std::string& path : {program, readme, plugin})
@@ -240,6 +247,8 @@ TEST_F(HelperTest, WhatTheMakerDidNotSignChangesNothing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    RemoveTree(root_ + "Zarvent\\");
+    RemoveTree(staging_);
     std::string program = InstallProgram("Zarvent\\");
     std::string folder = root_ + "Zarvent\\";
     Write(folder + "readme.txt", "old readme", FILE_ATTRIBUTE_READONLY);
@@ -254,7 +263,7 @@ TEST_F(HelperTest, WhatTheMakerDidNotSignChangesNothing) {
       }
       EXPECT_EQ(RunInstall(program), kRefused);
     }
-    EXPECT_EQ(Read(program), StandinWithMark("old"));
+    EXPECT_EQ(MarkOf(program), "old");
     EXPECT_EQ(Read(folder + "readme.txt"), "old readme");
     EXPECT_NE(Attributes(folder + "readme.txt") & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(Leftovers({program, folder + "readme.txt"}), std::vector<std::string>());
@@ -283,7 +292,7 @@ TEST_F(HelperTest, AReplaceThatFailsMidwayPutsBackEveryFileAlreadyReplaced) {
     ASSERT_TRUE(holder);
     EXPECT_EQ(RunInstall(program), kRolledBack) << Read(log_);
   }
-  EXPECT_EQ(Read(program), StandinWithMark("old"));
+  EXPECT_EQ(MarkOf(program), "old");
   EXPECT_EQ(Read(readme), "old readme");
   EXPECT_EQ(Attributes(readme), readmeAttributes);
   EXPECT_EQ(Read(plugin), "old plugin");
@@ -302,12 +311,12 @@ TEST_F(HelperTest, WaitsForTheProgramToEndBeforeItChangesAnything) {
   ChildProcess helper;
   ASSERT_TRUE(StartInstall(program, running.Id(), helper));
   PumpFor(1500);
-  EXPECT_EQ(Read(program), StandinWithMark("old"));
+  EXPECT_EQ(MarkOf(program), "old");
   Write(release, "go");
   ASSERT_TRUE(running.WaitForEnd(30000));
   ASSERT_TRUE(helper.WaitForEnd(60000));
   EXPECT_EQ(ExitCodeOf(helper), kInstalled) << Read(log_);
-  EXPECT_EQ(Read(program), StandinWithMark("new"));
+  EXPECT_EQ(MarkOf(program), "new");
   // Only the program that ran: the install part started nothing.
   PumpFor(500);
   std::vector<Start> starts = Starts(folder, 1);
@@ -325,7 +334,7 @@ TEST_F(HelperTest, AProgramThatNeverEndsIsGivenUpOnAndNothingChanges) {
   ::SetEnvironmentVariableA("QUORVEL_HELPER_WAIT_MS", "300");
   EXPECT_EQ(RunInstall(program, running.Id()), kProgramStillRunning);
   EXPECT_TRUE(running.Running());
-  EXPECT_EQ(Read(program), StandinWithMark("old"));
+  EXPECT_EQ(MarkOf(program), "old");
   EXPECT_EQ(Leftovers({program}), std::vector<std::string>());
   EXPECT_NE(Read(log_).find("did not end"), std::string::npos) << Read(log_);
   Write(release, "go");
@@ -371,9 +380,10 @@ TEST_F(HelperTest, ExternalSetupRunsOnceInstalledAndIsDeleted) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    RemoveTree(root_ + "Zarvent\\");
+    RemoveTree(staging_);
     std::string program = InstallProgram("Zarvent\\");
     std::string folder = root_ + "Zarvent\\";
-    ::DeleteFileA((folder + "started.log").c_str());
     StageSigned(
         {{"", "readme.txt", "", "new readme"}, {"2", c.download, "", StandinWithMark("new")}});
     EXPECT_EQ(RunInstall(program, 0, '1'), kInstalled) << Read(log_);
@@ -387,7 +397,7 @@ TEST_F(HelperTest, ExternalSetupRunsOnceInstalledAndIsDeleted) {
       EXPECT_FALSE(files::FileExists(folder + c.download));
     } else {
       EXPECT_EQ(starts.size(), 0u);
-      EXPECT_EQ(Read(folder + c.download), StandinWithMark("new"));
+      EXPECT_EQ(MarkOf(folder + c.download), "new");
     }
   }
 }
@@ -401,7 +411,7 @@ TEST_F(HelperTest, ACommandLineWithoutAPartInstallsNothing) {
                                update::HelperArguments(program, "/afterupdate", '0'),
                            TempPath()));
   ASSERT_TRUE(helper.WaitForEnd(30000));
-  EXPECT_EQ(Read(program), StandinWithMark("old"));
+  EXPECT_EQ(MarkOf(program), "old");
   EXPECT_FALSE(files::FileExists(root_ + "Zarvent\\started.log"));
 }
 
