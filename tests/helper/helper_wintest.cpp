@@ -106,6 +106,8 @@ class HelperTest : public ::testing::Test {
     ::SetEnvironmentVariableA("QUORVEL_HELPER_WAIT_MS", nullptr);
     ::DeleteFileA(helper_.c_str());
     RemoveTree(root_);
+    ::DeleteFileA(planted_.c_str());
+    ::DeleteFileA("C:\\qtests\\started.log");
   }
 
   // An installed program: the stand-in as "quorvel.exe" in `folder` (below the root).
@@ -185,6 +187,8 @@ class HelperTest : public ::testing::Test {
   std::string staging_ = root_ + "Local\\Zarvent\\Update\\";
   std::string log_ = root_ + "helper said.txt";
   std::string helper_;
+  // A program where an unquoted path of the root would be looked for first.
+  std::string planted_ = "C:\\qtests\\helper.exe";
 };
 
 TEST_F(HelperTest, ASignedUpdateReplacesEveryListedFileAndLeavesNothingBehind) {
@@ -350,6 +354,9 @@ TEST_F(HelperTest, TheRestartPartStartsTheProgramQuotedOnlyAfterTheInstallPartHa
   // The install part stands in as a copy of the stand-in in the same folder, so both starts
   // land in one log in the order they happened.
   Write(folder + "installing.exe", StandinWithMark("install"));
+  // Windows reads an unquoted path with blanks as "C:\qtests\helper" first: a program there
+  // would run instead.
+  Write(planted_, StandinWithMark("planted"));
   ChildProcess install;
   StartHolder(folder + "installing.exe", release, install);
   ChildProcess restart;
@@ -366,6 +373,7 @@ TEST_F(HelperTest, TheRestartPartStartsTheProgramQuotedOnlyAfterTheInstallPartHa
   EXPECT_EQ(starts[1].mark, "program");
   EXPECT_TRUE(text::EqualsNoCase(starts[1].path, program)) << starts[1].path;
   EXPECT_EQ(starts[1].commandLine, "\"" + program + "\" /afterupdate");
+  EXPECT_FALSE(files::FileExists("C:\\qtests\\started.log"));
 }
 
 TEST_F(HelperTest, ExternalSetupRunsOnceInstalledAndIsDeleted) {
