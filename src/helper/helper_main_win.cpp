@@ -124,8 +124,9 @@ void DeleteFile(const std::string& path) {
 struct Planned {
   std::string Staged, Destination;
   quorvel::update::FileHash Hash;
-  bool HadOld = false;    // the destination existed and was set aside
-  bool Replaced = false;  // the new file is in place
+  bool HadOld = false;      // the destination existed and was set aside
+  DWORD OldAttributes = 0;  // its attributes, given back when it is put back
+  bool Replaced = false;    // the new file is in place
 };
 
 // The files of the signed information file that were downloaded, with their destinations
@@ -194,6 +195,7 @@ bool ReplaceAll(std::vector<Planned>& plan) {
         break;
       }
       p.HadOld = true;
+      p.OldAttributes = attributes;
     }
     if (!::MoveFileExA(copy.c_str(), p.Destination.c_str(), MOVEFILE_WRITE_THROUGH)) {
       failed = true;
@@ -206,9 +208,9 @@ bool ReplaceAll(std::vector<Planned>& plan) {
     for (auto it = plan.rbegin(); it != plan.rend(); ++it) {
       const std::string old = it->Destination + kOldSuffix;
       if (it->Replaced) DeleteFile(it->Destination);
-      if (it->HadOld)
-        ::MoveFileExA(old.c_str(), it->Destination.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+      if (it->HadOld && ::MoveFileExA(old.c_str(), it->Destination.c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        ::SetFileAttributesA(it->Destination.c_str(), it->OldAttributes);
       DeleteFile(it->Destination + kNewSuffix);
     }
     return false;
@@ -252,9 +254,24 @@ bool EndsWithNoCase(const std::string& s, const std::string& tail) {
   return true;
 }
 
+// The limit of the wait for the program; tests shorten it through QUORVEL_HELPER_WAIT_MS so
+// that a program that never ends does not hold them for a minute.
+DWORD ProgramEndLimit() {
+  char value[16] = {};
+  DWORD n = ::GetEnvironmentVariableA("QUORVEL_HELPER_WAIT_MS", value, sizeof value);
+  if (n == 0 || n >= sizeof value) return kProgramEndLimitMs;
+  DWORD ms = 0;
+  for (DWORD i = 0; i < n; ++i) {
+    if (value[i] < '0' || value[i] > '9') return kProgramEndLimitMs;
+    ms = ms * 10 + static_cast<DWORD>(value[i] - '0');
+    if (ms > kProgramEndLimitMs) return kProgramEndLimitMs;
+  }
+  return ms;
+}
+
 int Install(const HelperCommand& command) {
   if (command.StagingFolder.empty() || command.ProgramFolder.empty()) return kNothingToDo;
-  if (!WaitForProcess(command.ProcessId, kProgramEndLimitMs)) {
+  if (!WaitForProcess(command.ProcessId, ProgramEndLimit())) {
     Tell(
         "The update was not installed: the program did not end within a minute after the "
         "download.\n\nNothing was changed. Close the program and try the update again.");

@@ -1,7 +1,9 @@
-// The real installation helper under Wine against real folders, with a stand-in program
-// (tests/tools/start_recorder) that records how it was started.
+// The real installation helper under Wine against real folders: its install part with a
+// staged update (signed information file and downloads) and its restart part, with a stand-in
+// program (tests/tools/start_recorder) that records how it was started.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,20 +11,27 @@
 #include "platform/handles_win.h"
 #include "platform/text.h"
 #include "support/process_helpers_win.h"
+#include "support/update_signing_win.h"
 #include "update/helper_command.h"
+#include "update/update_info.h"
 
 namespace quorvel {
 namespace {
 
 using testing::ChildProcess;
+using testing::HashLine;
 using testing::PumpFor;
 using testing::PumpUntil;
 using testing::ReadLines;
 using testing::RemoveTree;
+using testing::SignInfo;
 using testing::TestProgramFolder;
+using update::HelperPart;
 
-constexpr DWORD kUpdateAttributes =
-    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY;
+constexpr char kMakerFiles[] = "https://update.zarvent-benchmarks.net/files/";
+
+// The install part's exit codes.
+constexpr DWORD kInstalled = 0, kRefused = 2, kProgramStillRunning = 3, kRolledBack = 4;
 
 std::string TempPath() {
   char buffer[MAX_PATH] = {};
@@ -30,11 +39,16 @@ std::string TempPath() {
   return text::WithBackslash(buffer);
 }
 
-std::string QueuePath() { return TempPath() + "ZrvUpdQueue.txt"; }
-
 DWORD Attributes(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
 
 std::string Read(const std::string& path) { return files::ReadAll(path).value_or("<none>"); }
+
+// The mark of a stand-in program file (what follows its last "MARK:"), "<none>" without one.
+std::string MarkOf(const std::string& path) {
+  std::string bytes = Read(path);
+  std::size_t at = bytes.rfind("MARK:");
+  return at == std::string::npos ? "<none>" : bytes.substr(at + 5);
+}
 
 // The stand-in program's bytes with a mark that it reports when it runs.
 std::string StandinWithMark(const std::string& mark) {
@@ -49,8 +63,31 @@ void Write(const std::string& path, const std::string& bytes, DWORD attributes =
   if (attributes) ::SetFileAttributesA(path.c_str(), attributes);
 }
 
+// How a process ended; ~0 while it runs or when it cannot be asked.
+DWORD ExitCodeOf(const ChildProcess& process) {
+  UniqueHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.Id()));
+  DWORD code = ~0u;
+  if (!handle || !::GetExitCodeProcess(handle.Get(), &code) || code == STILL_ACTIVE) return ~0u;
+  return code;
+}
+
+// The files the install part leaves beside a destination when it did not finish cleanly.
+std::vector<std::string> Leftovers(const std::vector<std::string>& destinations) {
+  std::vector<std::string> found;
+  for (const std::string& d : destinations)
+    for (const char* suffix : {".updnew", ".updold"})
+      if (files::FileExists(d + suffix)) found.push_back(d + suffix);
+  return found;
+}
+
 struct Start {
   std::string path, commandLine, mark;
+};
+
+// One file of an update: the "#url" key suffix, the file name on the maker's server, the
+// destination written after it (empty: none) and the bytes the maker signed.
+struct Listed {
+  std::string key, name, destination, bytes;
 };
 
 class HelperTest : public ::testing::Test {
@@ -58,35 +95,74 @@ class HelperTest : public ::testing::Test {
   void SetUp() override {
     RemoveTree(root_);
     files::ForceDirectories(root_);
-    ::DeleteFileA(QueuePath().c_str());
     helper_ = TempPath() + "ZrvUpdHelper.exe";
     ASSERT_TRUE(testing::CopyFileTo(TestProgramFolder() + "helper\\ZrvUpdHelper.exe", helper_));
+    // What the helper tells the user goes to a file instead of a message box.
+    ::SetEnvironmentVariableA("QUORVEL_HELPER_LOG", log_.c_str());
+    ::SetEnvironmentVariableA("QUORVEL_HELPER_WAIT_MS", nullptr);
   }
   void TearDown() override {
-    ::DeleteFileA(QueuePath().c_str());
+    ::SetEnvironmentVariableA("QUORVEL_HELPER_LOG", nullptr);
+    ::SetEnvironmentVariableA("QUORVEL_HELPER_WAIT_MS", nullptr);
     ::DeleteFileA(helper_.c_str());
     RemoveTree(root_);
+    ::DeleteFileA(planted_.c_str());
+    ::DeleteFileA("C:\\qtests\\started.log");
   }
 
   // An installed program: the stand-in as "quorvel.exe" in `folder` (below the root).
-  std::string Install(const std::string& folder) {
+  std::string InstallProgram(const std::string& folder, const std::string& mark = "old") {
     std::string dir = root_ + folder;
     files::ForceDirectories(dir);
-    Write(dir + "quorvel.exe", StandinWithMark("old"));
+    Write(dir + "quorvel.exe", StandinWithMark(mark));
     return dir + "quorvel.exe";
   }
 
-  // Starts the helper as the program does: its path, a space, the program path unquoted,
-  // " +", the restart parameters and the method digit.
-  bool RunHelper(const std::string& program, char method, ChildProcess& helper) {
-    std::string line =
-        "\"" + helper_ + "\" " + update::HelperArguments(program, "/afterupdate", method);
+  // The information file's text as the maker writes it, before signing.
+  static std::string InfoText(const std::vector<Listed>& listed) {
+    std::string text = "#version=2.4.0.0\r\n#method=0\r\n";
+    for (const Listed& l : listed)
+      text += "#url" + l.key + "=" + kMakerFiles + l.name +
+              (l.destination.empty() ? "" : "=" + l.destination) + "\r\n" +
+              HashLine(l.key, l.bytes);
+    return text;
+  }
+
+  // The staging folder as the update flow leaves it: the information file and the download
+  // of each listed file under its position in the list.
+  void Stage(const std::string& info, const std::vector<std::string>& downloads) {
+    Write(staging_ + update::kStagedInfoName, info);
+    for (std::size_t i = 0; i < downloads.size(); ++i)
+      Write(staging_ + "file" + std::to_string(i) + update::kTempSuffix, downloads[i],
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+  }
+  void StageSigned(const std::vector<Listed>& listed) {
+    std::vector<std::string> downloads;
+    for (const Listed& l : listed) downloads.push_back(l.bytes);
+    Stage(SignInfo(InfoText(listed)), downloads);
+  }
+
+  // Starts the install part as the program asks Windows to: options, then the program path
+  // unquoted, " +", the restart parameters and the method digit.
+  bool StartInstall(const std::string& program, DWORD programId, ChildProcess& helper,
+                    char method = '0') {
+    std::string line = "\"" + helper_ + "\" " +
+                       update::HelperOptions(HelperPart::Install, programId, staging_) + " " +
+                       update::HelperArguments(program, "/afterupdate", method);
     return helper.Start(line, TempPath());
   }
-  bool RunHelperToEnd(const std::string& program, char method) {
+  // The install part run to its end; its exit code, ~0 when it did not end.
+  DWORD RunInstall(const std::string& program, DWORD programId = 0, char method = '0') {
     ChildProcess helper;
-    if (!RunHelper(program, method, helper)) return false;
-    return helper.WaitForEnd(60000);
+    if (!StartInstall(program, programId, helper, method) || !helper.WaitForEnd(60000)) return ~0u;
+    return ExitCodeOf(helper);
+  }
+
+  bool StartRestart(const std::string& program, DWORD installId, ChildProcess& helper) {
+    std::string line = "\"" + helper_ + "\" " +
+                       update::HelperOptions(HelperPart::Restart, installId, "") + " " +
+                       update::HelperArguments(program, "/afterupdate", '0');
+    return helper.Start(line, TempPath());
   }
 
   // The starts recorded in the folder's "started.log", waiting until there are `count`.
@@ -96,210 +172,259 @@ class HelperTest : public ::testing::Test {
     std::vector<Start> starts;
     for (const std::string& line : ReadLines(log)) {
       std::vector<std::string> parts = text::Split(line, '|');
-      // Wine puts quotes around a program path with blanks that it found unquoted; the
-      // command line is compared without them.
-      if (parts.size() == 3)
-        starts.push_back({parts[0], text::ReplaceAll(parts[1], "\"", ""), parts[2]});
+      if (parts.size() == 3) starts.push_back({parts[0], parts[1], parts[2]});
     }
     return starts;
   }
 
+  // A process that runs until the test releases it: the stand-in at `path`, holding on
+  // `release`.
+  void StartHolder(const std::string& path, const std::string& release, ChildProcess& holder) {
+    ASSERT_TRUE(holder.Start("\"" + path + "\" --hold " + release));
+  }
+
   std::string root_ = "C:\\qtests\\helper test\\";
+  std::string staging_ = root_ + "Local\\Zarvent\\Update\\";
+  std::string log_ = root_ + "helper said.txt";
   std::string helper_;
+  // A program where an unquoted path of the root would be looked for first.
+  std::string planted_ = "C:\\qtests\\helper.exe";
 };
 
-TEST_F(HelperTest, ThreeDownloadsReplaceTheirFilesAndTheProgramRestarts) {
-  std::string program = Install("Program Files\\Zarvent Quorvel\\");
+TEST_F(HelperTest, ASignedUpdateReplacesEveryListedFileAndLeavesNothingBehind) {
+  std::string program = InstallProgram("Program Files\\Zarvent Quorvel\\");
   std::string folder = program.substr(0, program.rfind('\\') + 1);
-  Write(folder + "readme.txt", "old readme", FILE_ATTRIBUTE_READONLY);
-  Write(folder + "Help.pdf", "old help", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-  // As the update flow leaves them: hidden, temporary, archive.
-  Write(program + ".updtmp", StandinWithMark("new"), kUpdateAttributes);
-  Write(folder + "readme.txt.updtmp", "new readme", kUpdateAttributes);
-  Write(folder + "Help.pdf.updtmp", "new help", kUpdateAttributes);
+  std::string readme = folder + "docs\\readme.txt";
+  std::string plugin = root_ + "Shared Files\\plugin.dll";
+  Write(readme, "old readme", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  std::vector<Listed> listed = {
+      {"", "quorvel.exe", "", StandinWithMark("new")},
+      {"2", "readme.txt", "%current%docs\\readme.txt", "new readme"},
+      {"3", "plugin.dll", plugin, "new plugin"},  // a folder that does not exist yet
+      {"4", "extra.txt", "", "not downloaded"},
+  };
+  std::vector<std::string> downloads = {listed[0].bytes, listed[1].bytes, listed[2].bytes};
+  Stage(SignInfo(InfoText(listed)), downloads);
+  // The program has ended already when the install part looks for it.
+  ChildProcess ended;
+  ASSERT_TRUE(ended.Start("\"" + TestProgramFolder() + "start_recorder.exe\""));
+  ASSERT_TRUE(ended.WaitForEnd(30000));
 
-  ASSERT_TRUE(RunHelperToEnd(program, '0'));
-  for (const char* name : {"quorvel.exe", "readme.txt", "Help.pdf"}) {
-    EXPECT_EQ(Attributes(folder + name), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE)) << name;
-    EXPECT_FALSE(files::FileExists(folder + name + ".updtmp")) << name;
-  }
-  EXPECT_EQ(Read(folder + "readme.txt"), "new readme");
-  EXPECT_EQ(Read(folder + "Help.pdf"), "new help");
-  EXPECT_EQ(Read(program), StandinWithMark("new"));
-  // The new program started, its path with blanks found again, with the restart parameters.
-  std::vector<Start> starts = Starts(folder, 1);
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_TRUE(text::EqualsNoCase(starts[0].path, program)) << starts[0].path;
-  EXPECT_EQ(starts[0].commandLine, program + " /afterupdate");
-  EXPECT_EQ(starts[0].mark, "new");
+  ASSERT_EQ(RunInstall(program, ended.Id()), kInstalled) << Read(log_);
+  EXPECT_EQ(MarkOf(program), "new");
+  EXPECT_EQ(Read(readme), "new readme");
+  EXPECT_EQ(Read(plugin), "new plugin");
+  for (const std::string& path : {program, readme, plugin})
+    EXPECT_EQ(Attributes(path), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE)) << path;
+  EXPECT_FALSE(files::FileExists(folder + "extra.txt"));
+  EXPECT_EQ(Leftovers({program, readme, plugin}), std::vector<std::string>());
+  EXPECT_EQ(testing::UpdtmpFiles(staging_), std::vector<std::string>());
+  EXPECT_FALSE(files::FileExists(staging_ + update::kStagedInfoName));
+  EXPECT_FALSE(files::FileExists(log_)) << Read(log_);
+  // The install part runs as the administrator: it never starts the program.
+  PumpFor(500);
+  EXPECT_FALSE(files::FileExists(folder + "started.log"));
 }
 
-TEST_F(HelperTest, QueueLinesOutsideTheProgramFolderAreReplacedAndTheQueueIsConsumed) {
-  std::string program = Install("Zarvent\\");
-  std::string folder = root_ + "Zarvent\\";
-  std::string outside = root_ + "Shared Files\\plugin.dll";
-  std::string missing = root_ + "Shared Files\\not downloaded.dll";
-  Write(outside, "old plugin", FILE_ATTRIBUTE_READONLY);
-  Write(outside + ".updtmp", "new plugin", kUpdateAttributes);
-  Write(missing, "stays");
-  Write(QueuePath(), outside + "\r\n" + missing + "\r\n");
-
-  ASSERT_TRUE(RunHelperToEnd(program, '0'));
-  EXPECT_EQ(Read(outside), "new plugin");
-  EXPECT_EQ(Attributes(outside), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
-  EXPECT_FALSE(files::FileExists(outside + ".updtmp"));
-  EXPECT_EQ(Read(missing), "stays");
-  EXPECT_FALSE(files::FileExists(QueuePath()));
-  std::vector<Start> starts = Starts(folder, 1);
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0].mark, "old");
-  EXPECT_EQ(starts[0].commandLine, program + " /afterupdate");
-}
-
-TEST_F(HelperTest, ProgramFolderWithAPlusInItsNameIsFoundWhole) {
-  // The " +" that the program writes before its restart parameters marks the cut, so a
-  // folder like "Tools+Games" (or "Notepad++") keeps the update working.
-  std::string program = Install("Tools+Games\\Zarvent +Quorvel\\");
-  std::string folder = program.substr(0, program.rfind('\\') + 1);
-  Write(folder + "readme.txt", "old");
-  Write(folder + "readme.txt.updtmp", "new", kUpdateAttributes);
-  ASSERT_TRUE(RunHelperToEnd(program, '0'));
-  EXPECT_EQ(Read(folder + "readme.txt"), "new");
-  std::vector<Start> starts = Starts(folder, 1);
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0].commandLine, program + " /afterupdate");
-}
-
-TEST_F(HelperTest, WaitsUntilTheProgramFileCanBeWritten) {
-  std::string program = Install("Zarvent\\");
-  std::string folder = root_ + "Zarvent\\";
-  Write(program + ".updtmp", StandinWithMark("new"), kUpdateAttributes);
-  ChildProcess helper;
-  {
-    // The running program holds its file against writing.
-    UniqueHandle running(::CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(running);
-    ASSERT_TRUE(RunHelper(program, '0', helper));
-    PumpFor(1500);
-    EXPECT_TRUE(helper.Running());
-    EXPECT_TRUE(files::FileExists(program + ".updtmp"));
+TEST_F(HelperTest, WhatTheMakerDidNotSignChangesNothing) {
+  const std::string good = InfoText(
+      {{"", "quorvel.exe", "", StandinWithMark("new")}, {"2", "readme.txt", "", "new readme"}});
+  const std::string signedGood = SignInfo(good);
+  struct Case {
+    const char* name;
+    std::string info;
+    std::string readmeDownload;
+    bool scannerHoldsDownload = false;
+  } cases[] = {
+      {"a download whose hash differs (same size)", signedGood, "new reaDme"},
+      {"a download swapped for a longer file", signedGood, "new readme and more"},
+      {"an information file without a signature", good, "new readme"},
+      {"an information file changed after signing",
+       text::ReplaceAll(signedGood, "#version=2.4.0.0", "#version=2.5.0.0"), "new readme"},
+      {"a listed file without a hash",
+       SignInfo(text::ReplaceAll(good, HashLine("2", "new readme"), "")), "new readme"},
+      {"a listed file over http",
+       SignInfo(text::ReplaceAll(good, "https://update.zarvent-benchmarks.net/files/readme",
+                                 "http://update.zarvent-benchmarks.net/files/readme")),
+       "new readme"},
+      {"a download that a scanner holds", signedGood, "new readme", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemoveTree(root_ + "Zarvent\\");
+    RemoveTree(staging_);
+    std::string program = InstallProgram("Zarvent\\");
+    std::string folder = root_ + "Zarvent\\";
+    Write(folder + "readme.txt", "old readme", FILE_ATTRIBUTE_READONLY);
+    ::DeleteFileA(log_.c_str());
+    Stage(c.info, {StandinWithMark("new"), c.readmeDownload});
+    {
+      UniqueHandle scanner;
+      if (c.scannerHoldsDownload) {
+        scanner.Reset(::CreateFileA((staging_ + "file1.updtmp").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(scanner);
+      }
+      EXPECT_EQ(RunInstall(program), kRefused);
+    }
+    EXPECT_EQ(MarkOf(program), "old");
+    EXPECT_EQ(Read(folder + "readme.txt"), "old readme");
+    EXPECT_NE(Attributes(folder + "readme.txt") & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(Leftovers({program, folder + "readme.txt"}), std::vector<std::string>());
+    EXPECT_NE(Read(log_).find("not installed"), std::string::npos) << Read(log_);
+    if (!c.scannerHoldsDownload)
+      EXPECT_EQ(testing::UpdtmpFiles(staging_), std::vector<std::string>());
     EXPECT_FALSE(files::FileExists(folder + "started.log"));
   }
-  ASSERT_TRUE(helper.WaitForEnd(60000));
-  EXPECT_FALSE(files::FileExists(program + ".updtmp"));
-  std::vector<Start> starts = Starts(folder, 1);
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0].mark, "new");
 }
 
-TEST_F(HelperTest, WaitsForTheRealProgramToEnd) {
-  std::string program = Install("Zarvent\\");
+TEST_F(HelperTest, AReplaceThatFailsMidwayPutsBackEveryFileAlreadyReplaced) {
+  std::string program = InstallProgram("Zarvent\\");
+  std::string folder = root_ + "Zarvent\\";
+  std::string readme = folder + "readme.txt";
+  std::string plugin = root_ + "Shared\\plugin.dll";
+  Write(readme, "old readme", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  Write(plugin, "old plugin");
+  StageSigned({{"", "quorvel.exe", "", StandinWithMark("new")},
+               {"2", "readme.txt", "", "new readme"},
+               {"3", "plugin.dll", plugin, "new plugin"}});
+  const DWORD readmeAttributes = Attributes(readme);
+  {
+    // Another program holds the last file, sharing nothing: it cannot be set aside.
+    UniqueHandle holder(
+        ::CreateFileA(plugin.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(RunInstall(program), kRolledBack) << Read(log_);
+  }
+  EXPECT_EQ(MarkOf(program), "old");
+  EXPECT_EQ(Read(readme), "old readme");
+  EXPECT_EQ(Attributes(readme), readmeAttributes);
+  EXPECT_EQ(Read(plugin), "old plugin");
+  EXPECT_EQ(Leftovers({program, readme, plugin}), std::vector<std::string>());
+  EXPECT_NE(Read(log_).find("put back"), std::string::npos) << Read(log_);
+  EXPECT_FALSE(files::FileExists(folder + "started.log"));
+}
+
+TEST_F(HelperTest, WaitsForTheProgramToEndBeforeItChangesAnything) {
+  std::string program = InstallProgram("Zarvent\\");
   std::string folder = root_ + "Zarvent\\";
   std::string release = root_ + "release.flag";
-  Write(program + ".updtmp", StandinWithMark("new"), kUpdateAttributes);
+  StageSigned({{"", "quorvel.exe", "", StandinWithMark("new")}});
   ChildProcess running;
-  ASSERT_TRUE(running.Start("\"" + program + "\" --hold " + release));
-  PumpFor(500);
+  StartHolder(program, release, running);
   ChildProcess helper;
-  ASSERT_TRUE(RunHelper(program, '0', helper));
+  ASSERT_TRUE(StartInstall(program, running.Id(), helper));
   PumpFor(1500);
-  EXPECT_TRUE(files::FileExists(program + ".updtmp"));
+  EXPECT_EQ(MarkOf(program), "old");
   Write(release, "go");
   ASSERT_TRUE(running.WaitForEnd(30000));
   ASSERT_TRUE(helper.WaitForEnd(60000));
-  EXPECT_EQ(Read(program), StandinWithMark("new"));
+  EXPECT_EQ(ExitCodeOf(helper), kInstalled) << Read(log_);
+  EXPECT_EQ(MarkOf(program), "new");
+  // Only the program that ran: the install part started nothing.
+  PumpFor(500);
+  std::vector<Start> starts = Starts(folder, 1);
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].mark, "old");
+}
+
+TEST_F(HelperTest, AProgramThatNeverEndsIsGivenUpOnAndNothingChanges) {
+  std::string program = InstallProgram("Zarvent\\");
+  std::string release = root_ + "release.flag";
+  std::vector<Listed> listed = {{"", "quorvel.exe", "", StandinWithMark("new")}};
+  StageSigned(listed);
+  ChildProcess running;
+  StartHolder(program, release, running);
+  ::SetEnvironmentVariableA("QUORVEL_HELPER_WAIT_MS", "300");
+  EXPECT_EQ(RunInstall(program, running.Id()), kProgramStillRunning);
+  EXPECT_TRUE(running.Running());
+  EXPECT_EQ(MarkOf(program), "old");
+  EXPECT_EQ(Leftovers({program}), std::vector<std::string>());
+  EXPECT_NE(Read(log_).find("did not end"), std::string::npos) << Read(log_);
+  Write(release, "go");
+  EXPECT_TRUE(running.WaitForEnd(30000));
+}
+
+TEST_F(HelperTest, TheRestartPartStartsTheProgramQuotedOnlyAfterTheInstallPartHasEnded) {
+  // The " +" that the program writes before its restart parameters marks the cut, so a
+  // folder like "Tools+Games" (or "Notepad++") is found whole.
+  std::string program = InstallProgram("Tools+Games\\Zarvent +Quorvel\\", "program");
+  std::string folder = program.substr(0, program.rfind('\\') + 1);
+  std::string release = root_ + "release.flag";
+  // The install part stands in as a copy of the stand-in in the same folder, so both starts
+  // land in one log in the order they happened.
+  Write(folder + "installing.exe", StandinWithMark("install"));
+  // Windows reads an unquoted path with blanks as "C:\qtests\helper" first: a program there
+  // would run instead.
+  Write(planted_, StandinWithMark("planted"));
+  ChildProcess install;
+  StartHolder(folder + "installing.exe", release, install);
+  ChildProcess restart;
+  ASSERT_TRUE(StartRestart(program, install.Id(), restart));
+  PumpFor(1500);
+  EXPECT_TRUE(restart.Running());
+  EXPECT_FALSE(files::FileExists(folder + "started.log"));
+  Write(release, "go");
+  ASSERT_TRUE(restart.WaitForEnd(60000));
+  EXPECT_EQ(ExitCodeOf(restart), 0u) << Read(log_);
   std::vector<Start> starts = Starts(folder, 2);
   ASSERT_EQ(starts.size(), 2u);
-  EXPECT_EQ(starts[0].mark, "old");  // the program that ran, then the updated one
-  EXPECT_EQ(starts[1].mark, "new");
-  EXPECT_EQ(starts[1].commandLine, program + " /afterupdate");
+  EXPECT_EQ(starts[0].mark, "install");
+  EXPECT_EQ(starts[1].mark, "program");
+  EXPECT_TRUE(text::EqualsNoCase(starts[1].path, program)) << starts[1].path;
+  EXPECT_EQ(starts[1].commandLine, "\"" + program + "\" /afterupdate");
+  EXPECT_FALSE(files::FileExists("C:\\qtests\\started.log"));
 }
 
-TEST_F(HelperTest, ALockedDownloadLeavesBothFilesAsTheyWere) {
-  std::string program = Install("Zarvent\\");
-  std::string folder = root_ + "Zarvent\\";
-  Write(folder + "readme.txt", "old readme", FILE_ATTRIBUTE_READONLY);
-  Write(folder + "readme.txt.updtmp", "new readme", kUpdateAttributes);
-  Write(folder + "Help.pdf", "old help");
-  Write(folder + "Help.pdf.updtmp", "new help", kUpdateAttributes);
-  std::string outside = root_ + "Shared\\plugin.dll";
-  Write(outside, "old plugin");
-  Write(outside + ".updtmp", "new plugin", kUpdateAttributes);
-  Write(QueuePath(), outside + "\r\n");
-  const DWORD oldAttributes = Attributes(folder + "readme.txt");
-  const DWORD downloadAttributes = Attributes(folder + "readme.txt.updtmp");
-  {
-    // A virus scanner holds both downloads, sharing nothing.
-    UniqueHandle scanner(::CreateFileA((folder + "readme.txt.updtmp").c_str(), GENERIC_READ, 0,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
-    UniqueHandle scanner2(::CreateFileA((outside + ".updtmp").c_str(), GENERIC_READ, 0, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(scanner && scanner2);
-    ASSERT_TRUE(RunHelperToEnd(program, '0'));
-  }
-  EXPECT_EQ(Read(folder + "readme.txt"), "old readme");
-  EXPECT_EQ(Attributes(folder + "readme.txt"), oldAttributes);
-  EXPECT_NE(oldAttributes & FILE_ATTRIBUTE_READONLY, 0u);
-  EXPECT_EQ(Read(folder + "readme.txt.updtmp"), "new readme");
-  EXPECT_EQ(Attributes(folder + "readme.txt.updtmp"), downloadAttributes);
-  EXPECT_EQ(Read(outside), "old plugin");
-  EXPECT_EQ(Read(outside + ".updtmp"), "new plugin");
-  // The others are installed and the program comes back.
-  EXPECT_EQ(Read(folder + "Help.pdf"), "new help");
-  ASSERT_EQ(Starts(folder, 1).size(), 1u);
-}
-
-TEST_F(HelperTest, ExternalSetupRunsHiddenIsDeletedAndThenTheProgramStarts) {
-  std::string program = Install("Zarvent\\");
-  std::string folder = root_ + "Zarvent\\";
-  Write(folder + "readme.txt.updtmp", "new readme", kUpdateAttributes);
-  Write(folder + "zsetup.exe.updtmp", StandinWithMark("setup"), kUpdateAttributes);
-  ASSERT_TRUE(RunHelperToEnd(program, '1'));
-  std::vector<Start> starts = Starts(folder, 2);
-  ASSERT_EQ(starts.size(), 2u);
-  EXPECT_EQ(starts[0].mark, "setup");
-  EXPECT_EQ(starts[0].commandLine, folder + "zsetup.exe /afterupdate");
-  EXPECT_EQ(starts[1].mark, "old");
-  EXPECT_EQ(starts[1].commandLine, program + " /afterupdate");
-  EXPECT_FALSE(files::FileExists(folder + "zsetup.exe"));
-  EXPECT_FALSE(files::FileExists(folder + "zsetup.exe.updtmp"));
-  EXPECT_EQ(Read(folder + "readme.txt"), "new readme");
-  EXPECT_EQ(Read(program), StandinWithMark("old"));
-}
-
-TEST_F(HelperTest, ExternalSetupMethodWithoutASetupLeavesTheProgramAlone) {
+TEST_F(HelperTest, ExternalSetupRunsOnceInstalledAndIsDeleted) {
   struct Case {
     const char* name;
-    const char* download;
+    const char* download;  // the file of the update besides the readme
+    bool setupRuns;
   } cases[] = {
-      {"no exe among the downloads", "readme.txt"},
-      {"the program itself is updated", "quorvel.exe"},
+      {"a setup program among the files", "zsetup.exe", true},
+      {"no program among the files", "notes.txt", false},
+      {"the program itself is updated", "quorvel.exe", false},
   };
   for (const Case& c : cases) {
-    std::string program = Install("Zarvent\\");
+    SCOPED_TRACE(c.name);
+    RemoveTree(root_ + "Zarvent\\");
+    RemoveTree(staging_);
+    std::string program = InstallProgram("Zarvent\\");
     std::string folder = root_ + "Zarvent\\";
-    ::DeleteFileA((folder + "started.log").c_str());
-    Write(folder + c.download + ".updtmp", StandinWithMark("new"), kUpdateAttributes);
-    ASSERT_TRUE(RunHelperToEnd(program, '1')) << c.name;
-    std::vector<Start> starts = Starts(folder, 1);
-    PumpFor(500);
-    starts = Starts(folder, 1);
-    ASSERT_EQ(starts.size(), 1u) << c.name;
-    EXPECT_EQ(starts[0].commandLine, program + " /afterupdate") << c.name;
-    EXPECT_TRUE(files::FileExists(program)) << c.name;
-    EXPECT_EQ(Attributes(program), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE)) << c.name;
+    StageSigned(
+        {{"", "readme.txt", "", "new readme"}, {"2", c.download, "", StandinWithMark("new")}});
+    EXPECT_EQ(RunInstall(program, 0, '1'), kInstalled) << Read(log_);
+    EXPECT_EQ(Read(folder + "readme.txt"), "new readme");
+    PumpFor(300);
+    std::vector<Start> starts = Starts(folder, c.setupRuns ? 1 : 0);
+    if (c.setupRuns) {
+      ASSERT_EQ(starts.size(), 1u);
+      EXPECT_EQ(starts[0].mark, "new");
+      EXPECT_EQ(starts[0].commandLine, "\"" + folder + c.download + "\" /afterupdate");
+      EXPECT_FALSE(files::FileExists(folder + c.download));
+    } else {
+      EXPECT_EQ(starts.size(), 0u);
+      EXPECT_EQ(MarkOf(folder + c.download), "new");
+    }
   }
 }
 
-TEST_F(HelperTest, MissingProgramIsNotWaitedFor) {
-  std::string folder = root_ + "Gone\\";
-  Write(folder + "readme.txt.updtmp", "new readme", kUpdateAttributes);
-  ASSERT_TRUE(RunHelperToEnd(folder + "quorvel.exe", '0'));
-  EXPECT_EQ(Read(folder + "readme.txt"), "new readme");
+TEST_F(HelperTest, ACommandLineWithoutAPartInstallsNothing) {
+  std::string program = InstallProgram("Zarvent\\");
+  StageSigned({{"", "quorvel.exe", "", StandinWithMark("new")}});
+  ChildProcess helper;
+  ASSERT_TRUE(helper.Start("\"" + helper_ + "\" /pid=0 /staging=\"" +
+                               staging_.substr(0, staging_.size() - 1) + "\" " +
+                               update::HelperArguments(program, "/afterupdate", '0'),
+                           TempPath()));
+  ASSERT_TRUE(helper.WaitForEnd(30000));
+  EXPECT_EQ(MarkOf(program), "old");
+  EXPECT_FALSE(files::FileExists(root_ + "Zarvent\\started.log"));
 }
 
 TEST_F(HelperTest, WithoutArgumentsItShowsWhatItIs) {
+  ::SetEnvironmentVariableA("QUORVEL_HELPER_LOG", nullptr);
   ChildProcess helper;
   ASSERT_TRUE(helper.Start("\"" + helper_ + "\""));
   HWND box = nullptr;
@@ -315,7 +440,7 @@ TEST_F(HelperTest, WithoutArgumentsItShowsWhatItIs) {
 }
 
 // The program carries the helper, byte for byte, and the helper its own version and a
-// manifest asking for administrator rights.
+// manifest that lets the user start it.
 TEST(HelperResource, TheProgramCarriesTheHelper) {
   std::string built = files::ReadAll(TestProgramFolder() + "helper\\ZrvUpdHelper.exe").value_or("");
   ASSERT_FALSE(built.empty());
