@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/game_discovery_win.h"
+#include "measure.h"
 #include "platform/files_win.h"
 #include "platform/handles_win.h"
 #include "platform/text.h"
@@ -25,6 +26,8 @@
 #include "ui/resource_ids.h"
 
 namespace {
+
+using quorvel::perf::Median;
 
 constexpr double kGoal = 0.8;
 constexpr double kScreenGoalSeconds = 0.5;
@@ -138,11 +141,6 @@ double Now() {
   ::QueryPerformanceFrequency(&frequency);
   ::QueryPerformanceCounter(&now);
   return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 struct WindowSearch {

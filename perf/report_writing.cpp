@@ -11,28 +11,21 @@
 #include "bench/report_writer.h"
 #include "bench/report_writer_win.h"
 #include "bench/result_reader.h"
+#include "measure.h"
 #include "platform/files_win.h"
 #include "platform/win.h"
 #include "settings/resolution_catalogue.h"
 
 namespace {
 
+using quorvel::perf::Median;
+using quorvel::perf::NowMs;
+
 using namespace quorvel;
 using namespace quorvel::bench;
 
 constexpr double kLimitMs = 100.0;  // what a user may wait for the report at a series' end
 constexpr int kRepeats = 200;
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // The whole report of one series, saved into `folder`; returns the saved file's size.
 size_t OneReport(const std::string& folder, const std::vector<std::string>& resultFiles,
@@ -65,11 +58,6 @@ size_t OneReport(const std::string& folder, const std::vector<std::string>& resu
   std::string failure = FinishReport(series, folder);
   if (!failure.empty()) std::fprintf(stderr, "%s\n", failure.c_str());
   return ReportText(series.ReportLines).size();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

@@ -15,11 +15,15 @@
 #include "bench/results_export.h"
 #include "bench/results_files_win.h"
 #include "bench/results_recording.h"
+#include "measure.h"
 #include "platform/files_win.h"
 #include "platform/win.h"
 #include "settings/resolution_catalogue.h"
 
 namespace {
+
+using quorvel::perf::Median;
+using quorvel::perf::NowMs;
 
 using namespace quorvel;
 using namespace quorvel::bench;
@@ -28,22 +32,6 @@ constexpr double kExportLimitPercent = 5.0;
 constexpr double kCompareLimitMs = 1000.0;
 constexpr int kRepeats = 100;
 constexpr int kCompareFiles = 100;
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 std::string ResultFile(double fps) {
   char figure[32];

@@ -57,9 +57,9 @@ class ProgramEnvironment {
   // the stand-in Steam in SteamFolder; the built-in demos in InstallFolder + "Demos\".
   void InstallGames(bool halfLife2 = true, bool lostCoast = true);
 
-  // Steam's layout of today: the stand-in Steam in SteamFolder with "steamapps\\
-  // libraryfolders.vdf" naming SteamFolder and `library` (a folder ending with "\\", on any
-  // drive); Half-Life 2 only in `library`: its "steamapps\\appmanifest_220.acf" and
+  // Steam's layout of today: the stand-in Steam in SteamFolder with
+  // "steamapps\\libraryfolders.vdf" naming SteamFolder and `library` (a folder ending with "\\", on
+  // any drive); Half-Life 2 only in `library`: its "steamapps\\appmanifest_220.acf" and
   // "steamapps\\common\\Half-Life 2\\" with the stand-in game, "hl2\\cfg\\" and "lostcoast\\cfg\\"
   // (Lost Coast inside Half-Life 2). AccountFolder becomes library + "steamapps\\common\\".
   // The built-in demos as InstallGames.
