@@ -303,6 +303,9 @@ std::variant<ComparedResult, std::string> ReadResultsFile(std::string_view bytes
   } catch (const Json::parse_error& e) {
     return "is not a JSON file (it breaks off or is malformed at byte " + std::to_string(e.byte) +
            ")";
+  } catch (const Json::exception&) {
+    // A number beyond what a double holds, for one.
+    return std::string("is not a JSON file (it holds a number out of range)");
   }
   if (!root.is_object()) return std::string("is not a Quorvel result file");
   auto format = root.find("format");

@@ -51,6 +51,9 @@ TEST(ReadResultsFile, EveryWrongFileGetsItsReason) {
       {"result_1.htm <html>", "is not a JSON file"},
       {"{\"format\": \"quorvel-results\", \"name\": \"\xFF\"}", "is not a JSON file"},
       {"[1, 2]", "is not a Quorvel result file"},
+      // A number too large for a double is refused by the parser with another exception.
+      {"8e898", "is not a JSON file"},
+      {with("\"fps\": 45.6", "\"fps\": 1e999"), "is not a JSON file"},
       {"{}", "is not a Quorvel result file"},
       {with("quorvel-results", "other-tool"), "is not a Quorvel result file"},
       {std::string(100000, '['), "is not a Quorvel result file"},
