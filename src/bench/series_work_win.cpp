@@ -87,6 +87,7 @@ void SeriesWork::MakeStamps() {
   results_.Stamp = series_.Stamp;
   results_.StartedAt = series_.StartedAt;
   resultsJsonPath_.clear();
+  reportUnsavable_ = false;
 }
 
 PreparedGame SeriesWork::PrepareGame() {
@@ -163,14 +164,18 @@ bool SeriesWork::FinishReport(bool scored) {
   // A folder typed without its closing backslash still means that folder.
   std::string folder = text::WithBackslash(order_.ResultsFolder);
   std::string failure = bench::FinishReport(series_, folder);
-  if (!failure.empty()) throw AppError(failure);
+  if (!failure.empty()) {
+    reportUnsavable_ = true;
+    throw AppError(failure);
+  }
   if (series_.ReportPath.empty()) return false;
   SaveResults(true);
   return true;
 }
 
 void SeriesWork::SeriesEndedEarly() {
-  if (!results_.AnyFigure() || !resultsJsonPath_.empty()) return;
+  // The folder that refused the report (the user was told) would refuse the result files too.
+  if (!results_.AnyFigure() || !resultsJsonPath_.empty() || reportUnsavable_) return;
   SaveResults(false);
 }
 

@@ -93,6 +93,7 @@ class SeriesWork : public SeriesSteps {
   SettingsStore& userStore_;
   SeriesResults results_;
   std::string resultsJsonPath_;
+  bool reportUnsavable_ = false;  // the report of this series could not be saved
   AutoexecRestorePending& autoexec_;
   HWND owner_;
   SeriesOrder order_;
