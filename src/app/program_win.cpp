@@ -113,6 +113,9 @@ int RunProgram(HINSTANCE instance) {
               PrintOut("Results: " + running->ResultsJsonPath() + "\r\n");
           } else {
             std::string reason = answers->FirstNotice();
+            // Without a notice, a series aborted at its end had no run with a result.
+            if (reason.empty() && status == bench::kSeriesAborted)
+              reason = status + std::string(" No run of the series left a result.");
             if (reason.empty()) reason = status;
             unattendedCode =
                 PrintFailure(reason.empty() ? "The series ended without a result." : reason);

@@ -205,7 +205,8 @@ StartedProcess ProgramEnvironment::Start(
   UniqueHandle output;
   if (!outputFile.empty()) {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    output.Reset(::CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+    output.Reset(::CreateFileA(outputFile.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nullptr;
