@@ -191,6 +191,32 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   return line;
 }
 
+bench::SeriesOrder OrderForRun(const bench::SeriesOrder& stored, const RunOptions& run) {
+  bench::SeriesOrder order = stored;
+  if (run.Slots || run.CustomWidth) {
+    order.SlotTicked.fill(false);
+    if (run.Slots)
+      for (int slot : *run.Slots) order.SlotTicked[static_cast<size_t>(slot)] = true;
+    order.CustomTicked = run.CustomWidth.has_value();
+    if (run.CustomWidth) {
+      order.CustomWidth = *run.CustomWidth;
+      order.CustomHeight = *run.CustomHeight;
+    }
+  }
+  if (run.DemoItem) {
+    order.Demo.Item = *run.DemoItem;
+    order.Demo.CustomPath = run.DemoFile.value_or(order.Demo.CustomPath);
+    order.Demo.LostCoastType = *run.DemoItem == 3 && run.DemoLostCoast;
+  }
+  order.Game = bench::SeriesGameFor(order.Demo);
+  if (run.Runs) order.RunsItem = *run.Runs - 1;
+  if (run.FilterItem) order.AFItem = *run.FilterItem;
+  if (run.AAItem) order.AAItem = *run.AAItem;
+  if (run.HdrItem) order.HDRItem = *run.HdrItem;
+  if (run.ResultsFolder) order.ResultsFolder = *run.ResultsFolder;
+  return order;
+}
+
 std::string UsageText() {
   return "Quorvel - Half-Life 2 benchmark\r\n"
          "\r\n"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/series_order.h"
+
 namespace quorvel {
 
 enum class CommandKind { Window, Compare, Run, Help };
@@ -37,6 +39,11 @@ struct CommandLine {
 // case-sensitive. A command line without "/compare", "/run" or "/?" is the window's (its
 // arguments, such as "/afterupdate", are left to it).
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The order of a "/run" series: `stored` (what the window's controls hold from the stored
+// settings) with every option given in `run` in its place. Resolutions given replace the
+// stored choice of resolutions as a whole.
+bench::SeriesOrder OrderForRun(const bench::SeriesOrder& stored, const RunOptions& run);
 
 // What "/?" prints: every command and option, one per line.
 std::string UsageText();

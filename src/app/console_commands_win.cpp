@@ -25,12 +25,55 @@ void Print(DWORD which, const std::string& text) {
   ::WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr);
 }
 
-int Fail(const std::string& reason) {
-  Print(STD_ERROR_HANDLE, "quorvel: " + reason + "\r\n");
-  return 1;
+int Fail(const std::string& reason) { return PrintFailure(reason); }
+
+// One line of a notice: its lines joined.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) {
+    if (c == '\r') continue;
+    if (c == '\n') {
+      if (!line.empty() && line.back() != ' ') line += ' ';
+      continue;
+    }
+    line += c;
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
 }
 
 }  // namespace
+
+void PrintOut(const std::string& text) { Print(STD_OUTPUT_HANDLE, text); }
+
+int PrintFailure(const std::string& reason) {
+  Print(STD_ERROR_HANDLE, "quorvel: " + OneLine(reason) + "\r\n");
+  return 1;
+}
+
+void UnattendedSeams::Note(const std::string& text) {
+  if (first_.empty()) first_ = OneLine(text);
+}
+
+void UnattendedSeams::Message(HWND, const std::string& text) { Note(text); }
+
+// A question is no notice: what the program says after the answer No is the reason.
+bool UnattendedSeams::Confirm(HWND, const std::string&) { return false; }
+
+int UnattendedSeams::Box(HWND, const std::string& text, const std::string&, UINT flags) {
+  Note(text);
+  UINT buttons = flags & MB_TYPEMASK;
+  return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDNO : IDOK;
+}
+
+bool UnattendedSeams::ModalDialog(HWND, const std::string& what, const std::function<bool()>&) {
+  Note(what);
+  return false;
+}
+
+void UnattendedSeams::ErrorReport(HWND, const std::string& message, const std::string&) {
+  Note(message);
+}
 
 std::optional<int> RunConsoleCommand(const std::vector<std::string>& arguments) {
   CommandLine line = ParseCommandLine(arguments);
@@ -41,8 +84,9 @@ std::optional<int> RunConsoleCommand(const std::vector<std::string>& arguments) 
       Print(STD_OUTPUT_HANDLE, UsageText());
       return 0;
     case CommandKind::Run:
-      // Not in this version: a series runs from the window only.
-      return Fail(line.Error.empty() ? "/run is not available in this version." : line.Error);
+      // A series runs through the window; only a command line that cannot run ends here.
+      if (line.Error.empty()) return std::nullopt;
+      return Fail(line.Error);
     case CommandKind::Compare:
       break;
   }

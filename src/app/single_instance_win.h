@@ -26,6 +26,9 @@ class SingleInstanceGuard {
   // also when the one before ends during the wait, and when the shared objects cannot be
   // made. UI thread, before the main window exists.
   bool ActivateOther();
+  // Whether another instance of the same file runs now (this start did not claim the place);
+  // nothing is handed to it. False when the shared objects cannot be made.
+  bool AnotherRuns() const { return view_ && !owner_; }
 
   // Publishes this instance's main window (when it is the running instance), so later starts
   // can find it. The guard answers

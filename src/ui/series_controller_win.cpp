@@ -55,8 +55,19 @@ void CALLBACK SeriesController::TimerFired(HWND, UINT, UINT_PTR id, DWORD) {
 
 void SeriesController::SetStatus(const std::string& text) { window_.SetStatus(text); }
 
+void SeriesController::RunUnattended(const bench::SeriesOrder& order, std::function<void()> ended) {
+  unattendedEnded_ = std::move(ended);
+  sequencer_.BenchButtonClick(order);
+}
+
 void SeriesController::EnableRunButton(bool enabled) {
   ::EnableWindow(window_.BenchButton, enabled);
+  // Every end of a series gives the run button back.
+  if (enabled && !sequencer_.Running() && unattendedEnded_) {
+    std::function<void()> ended = std::move(unattendedEnded_);
+    unattendedEnded_ = nullptr;
+    ended();
+  }
 }
 
 void SeriesController::ShowPanel(bool visible) {
@@ -121,6 +132,8 @@ void SeriesController::ReportError(const std::exception& error) {
 int SeriesController::SaveRunNumber(int runsItem) {
   BenchSettings* settings = window_.Settings();
   if (!settings) return 0;
+  // A command line's runs are for its series only.
+  if (unattendedEnded_ && runsItem >= 0 && runsItem <= 4) return runsItem + 1;
   settings->RunNumberChosen(runsItem);
   return settings->RunsWanted();
 }

@@ -23,6 +23,14 @@ class SeriesController : public bench::SeriesView {
   SeriesController(const SeriesController&) = delete;
   SeriesController& operator=(const SeriesController&) = delete;
 
+  // A series from the command line: the order runs as the run button's would; `ended` is
+  // called once when the series has ended, however it ended (from within the sequencer: it
+  // must not destroy this controller). The order's runs are not stored as the user's setting.
+  void RunUnattended(const bench::SeriesOrder& order, std::function<void()> ended);
+  // The report and the JSON result file of the last series; empty when none was saved.
+  const std::string& ReportPath() const { return work_.Series().ReportPath; }
+  const std::string& ResultsJsonPath() const { return work_.ResultsJsonPath(); }
+
   // SeriesView.
   void SetStatus(const std::string& text) override;
   void EnableRunButton(bool enabled) override;
@@ -53,6 +61,7 @@ class SeriesController : public bench::SeriesView {
   bench::RunSequencer sequencer_;
   RECT savedBounds_ = {};
   bool exitWaiting_ = false;
+  std::function<void()> unattendedEnded_;
 };
 
 }  // namespace quorvel

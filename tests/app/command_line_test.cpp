@@ -104,5 +104,69 @@ TEST(CommandLine, RunRefusesWhatItCannotMean) {
   for (const Case& c : cases) EXPECT_EQ(ParseCommandLine(c.args).Error, c.error) << c.args[1];
 }
 
+// The stored order stays where no option is given; what is given replaces it (the
+// resolutions as a whole), and the game follows the demo.
+TEST(CommandLine, RunOptionsTakeThePlaceOfTheStoredSettings) {
+  bench::SeriesOrder stored;
+  stored.SlotTicked[0] = true;
+  stored.SlotTicked[4] = true;
+  stored.CustomTicked = true;
+  stored.CustomWidth = "1000";
+  stored.CustomHeight = "700";
+  stored.Demo.Item = 3;
+  stored.Demo.CustomPath = "C:\\mine.dem";
+  stored.Demo.LostCoastType = true;
+  stored.Game = steam::Game::LostCoast;
+  stored.RunsItem = 1;
+  stored.AFItem = 2;
+  stored.AAItem = 1;
+  stored.HDRItem = 2;
+  stored.RefreshItem = 3;
+  stored.Note = "kept";
+  stored.ResultsFolder = "C:\\Stored";
+
+  bench::SeriesOrder same = OrderForRun(stored, ParseCommandLine({"/run"}).Run);
+  EXPECT_EQ(same.SlotTicked, stored.SlotTicked);
+  EXPECT_TRUE(same.CustomTicked);
+  EXPECT_EQ(same.Demo.CustomPath, "C:\\mine.dem");
+  EXPECT_EQ(same.Game, steam::Game::LostCoast);
+  EXPECT_EQ(same.RunsItem, 1);
+  EXPECT_EQ(same.ResultsFolder, "C:\\Stored");
+
+  CommandLine line =
+      ParseCommandLine({"/run", "/res", "800x600", "/demo", "highway", "/runs", "3", "/filter",
+                        "trilinear", "/aa", "none", "/hdr", "bloom", "/results", "D:\\Out"});
+  ASSERT_EQ(line.Error, "");
+  bench::SeriesOrder order = OrderForRun(stored, line.Run);
+  std::array<bool, kFixedSlotCount> only800{};
+  only800[1] = true;
+  EXPECT_EQ(order.SlotTicked, only800);
+  EXPECT_FALSE(order.CustomTicked);
+  EXPECT_EQ(bench::SelectedCount(order), 1);
+  EXPECT_EQ(order.Demo.Item, 0);
+  EXPECT_FALSE(order.Demo.LostCoastType);
+  EXPECT_EQ(order.Game, steam::Game::HalfLife2);
+  EXPECT_EQ(order.RunsItem, 2);
+  EXPECT_EQ(order.AFItem, 1);
+  EXPECT_EQ(order.AAItem, 0);
+  EXPECT_EQ(order.HDRItem, 1);
+  EXPECT_EQ(order.ResultsFolder, "D:\\Out");
+  EXPECT_EQ(order.RefreshItem, 3);
+  EXPECT_EQ(order.Note, "kept");
+
+  // A size not in the list alone: the custom slot only.
+  bench::SeriesOrder custom =
+      OrderForRun(stored, ParseCommandLine({"/run", "/res", "1234x567"}).Run);
+  EXPECT_EQ(custom.SlotTicked, (std::array<bool, kFixedSlotCount>{}));
+  EXPECT_TRUE(custom.CustomTicked);
+  EXPECT_EQ(custom.CustomWidth + "x" + custom.CustomHeight, "1234x567");
+
+  // A demo file of Lost Coast runs Lost Coast.
+  bench::SeriesOrder lc = OrderForRun(
+      bench::SeriesOrder{}, ParseCommandLine({"/run", "/demo", "x.dem", "/lostcoast"}).Run);
+  EXPECT_EQ(lc.Demo.CustomPath, "x.dem");
+  EXPECT_EQ(lc.Game, steam::Game::LostCoast);
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -75,6 +75,22 @@ class SeriesTest : public ::testing::Test {
     return static_cast<int>(code);
   }
 
+  // Runs "quorvel.exe /run" with `options` and its output redirected to a file; the exit
+  // code (-1 when it did not end in time) and what it printed.
+  std::pair<long long, std::string> RunFromCommandLine(const std::string& options) {
+    // A file of its own for each start: a process of an earlier series may hold one still.
+    std::string output = env.Root + "run_output" + std::to_string(++starts) + ".txt";
+    StartedProcess program = env.Start(env.ProgramPath + " /run " + options,
+                                       {{"QUORVEL_SEAM_LOG", seamLog},
+                                        {"QUORVEL_SEAM_MODES", "640x480,800x600,1024x768"},
+                                        {"QUORVEL_SEAM_NO_SHELL", "1"},
+                                        {"QUORVEL_SEAM_WAIT_DIVISOR", "50"}},
+                                       output);
+    long long code = env.WaitExit(program, 400000);
+    if (code == -1) env.Kill(program);
+    return {code, Read(output)};
+  }
+
   std::string NewestReport() {
     WIN32_FIND_DATAA entry;
     FindHandle find(::FindFirstFileA((results + "result_*.htm").c_str(), &entry));
@@ -95,6 +111,8 @@ class SeriesTest : public ::testing::Test {
   ProgramEnvironment env;
   std::string results;
   std::string seamLog;
+  // Across the tests: the folder of a test is emptied first, but not of a file still open.
+  static inline int starts = 0;
 };
 
 TEST_F(SeriesTest, OneResolutionOneRunWithTheRealWaits) {
@@ -255,6 +273,92 @@ TEST_F(SeriesTest, AGameThatLeavesNoResultEndsAbortedWithoutAReport) {
   std::string cfg = env.AccountFolder + "half-life 2\\hl2\\cfg\\";
   EXPECT_FALSE(files::FileExists(cfg + "autoexec.cfg"));
   EXPECT_FALSE(files::FileExists(cfg + "autoexec_old.cfg"));
+}
+
+// The series of the run button from the command line: the options replace the stored
+// settings for this series only, nothing is opened, the paths are printed, and the program
+// leaves as the exit button does, with the user's game settings back.
+TEST_F(SeriesTest, ACommandLineSeriesWritesItsFilesPrintsThemAndPutsTheGameBack) {
+  CreateSettings("2");
+  env.StartSteam();
+  auto [code, output] = RunFromCommandLine("/res 1024x768 /runs 1 /aa 4x /hdr none");
+  ASSERT_EQ(code, 0) << output << Read(seamLog);
+
+  std::string reportPath = NewestReport();
+  ASSERT_FALSE(reportPath.empty()) << output;
+  std::string base = reportPath.substr(0, reportPath.size() - 4);
+  EXPECT_EQ(output, "Report: " + reportPath + "\r\nResults: " + base + ".json\r\n");
+  EXPECT_TRUE(files::FileExists(base + ".json"));
+  EXPECT_TRUE(files::FileExists(base + ".csv"));
+  EXPECT_EQ(Read(seamLog).find("open "), std::string::npos) << Read(seamLog);
+  nlohmann::ordered_json j = nlohmann::ordered_json::parse(Read(base + ".json"), nullptr, false);
+  ASSERT_FALSE(j.is_discarded());
+  EXPECT_EQ(j["complete"], true);
+  ASSERT_EQ(j["resolutions"].size(), 1u);
+  EXPECT_EQ(j["resolutions"][0]["key"], "1024");
+  EXPECT_EQ(j["resolutions"][0]["runs"].size(), 1u);
+  EXPECT_EQ(j["settings"]["Antialiasing mode"], "4\xC3\x97");
+
+  std::string gameLog = Read(env.AccountFolder + "half-life 2\\hl2\\standin_hl2.log");
+  EXPECT_NE(gameLog.find("-width 1024 -height 768"), std::string::npos) << gameLog;
+  // The user's game settings are back, and the stored settings are the user's still.
+  EXPECT_EQ(env.GameSetting(false, "mat_antialias"), 0);
+  EXPECT_EQ(env.GameSetting(false, "mat_hdr_level"), 2);
+  EXPECT_EQ(env.GameSetting(false, "ScreenWidth"), 800);
+  EXPECT_EQ(env.GameSetting(false, "ScreenHeight"), 600);
+  EXPECT_EQ(env.Setting("RunNumber"), "2");
+  EXPECT_EQ(env.Setting("HDR"), "2");
+  EXPECT_EQ(env.Setting("640"), "1");
+  EXPECT_EQ(env.Setting("NoErrorWarning"), "0");
+}
+
+// A series that cannot give a result, or cannot start, ends with a one-line reason and a
+// non-zero code, asking nothing.
+TEST_F(SeriesTest, ACommandLineSeriesWithoutAResultFailsWithItsReason) {
+  CreateSettings("1");
+  files::DeleteQuietly(env.InstallFolder + "Demos\\zrv_highway.dem");
+  env.StartSteam();
+  auto [code, output] = RunFromCommandLine("/res 640x480");
+  EXPECT_EQ(code, 1) << output;
+  EXPECT_EQ(output, "quorvel: Benchmark aborted! No run of the series left a result.\r\n")
+      << Read(seamLog);
+  EXPECT_TRUE(NewestReport().empty());
+  std::string cfg = env.AccountFolder + "half-life 2\\hl2\\cfg\\";
+  EXPECT_FALSE(files::FileExists(cfg + "autoexec.cfg"));
+  EXPECT_EQ(env.GameSetting(false, "ScreenWidth"), 800);
+}
+
+TEST_F(SeriesTest, ACommandLineSeriesRefusedBeforeItStarts) {
+  CreateSettings("1");
+  // Steam is not running: the question to start it is answered No.
+  auto [noSteam, steamOutput] = RunFromCommandLine("");
+  EXPECT_EQ(noSteam, 1);
+  EXPECT_EQ(steamOutput, "quorvel: Please RUN the Steam (online or offline) before bench.\r\n");
+
+  // The game is not installed.
+  env.StartSteam();
+  RemoveTree(env.AccountFolder + "half-life 2");
+  auto [noGame, gameOutput] = RunFromCommandLine("");
+  EXPECT_EQ(noGame, 1);
+  EXPECT_EQ(gameOutput, "quorvel: Half-Life 2 was not found! Please install the Half-Life 2!\r\n");
+  EXPECT_TRUE(NewestReport().empty());
+}
+
+// A second start while the window is open is refused, not handed to the window.
+TEST_F(SeriesTest, ACommandLineSeriesIsRefusedWhileAnotherInstanceRuns) {
+  CreateSettings("1");
+  env.StartSteam();
+  StartedProcess window = env.StartProgram({{"QUORVEL_SEAM_LOG", seamLog},
+                                            {"QUORVEL_SEAM_MODES", "640x480,800x600,1024x768"},
+                                            {"QUORVEL_SEAM_NO_SHELL", "1"}});
+  ASSERT_TRUE(env.WaitForWindow(window.Id, 60000));
+  auto [code, output] = RunFromCommandLine("/res 640x480");
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(output, "quorvel: Another instance of Quorvel is running; close it first.\r\n");
+  EXPECT_TRUE(NewestReport().empty());
+  // The window was not woken with the command line: it still runs, untouched.
+  EXPECT_EQ(::WaitForSingleObject(window.Process.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  env.Kill(window);
 }
 
 }  // namespace

@@ -104,8 +104,11 @@ TEST(UserData, ASeriesAndAnExitChangeNothingInTheProgramFolderButTheNewReport) {
   auto after = Snapshot(env.InstallFolder);
   int reports = 0;
   for (auto it = after.begin(); it != after.end();) {
-    if (it->first.rfind("Benchmark\\result_", 0) == 0 && it->first.ends_with(".htm")) {
-      ++reports;
+    // The report, and the result files beside it with its name.
+    if (it->first.rfind("Benchmark\\result_", 0) == 0 &&
+        (it->first.ends_with(".htm") || it->first.ends_with(".json") ||
+         it->first.ends_with(".csv"))) {
+      reports += it->first.ends_with(".htm") ? 1 : 0;
       it = after.erase(it);
     } else {
       ++it;

@@ -197,18 +197,30 @@ long long ProgramEnvironment::GameSetting(bool lostCoast, const std::string& nam
 }
 
 StartedProcess ProgramEnvironment::Start(
-    const std::string& commandLine, const std::vector<std::pair<std::string, std::string>>& env) {
+    const std::string& commandLine, const std::vector<std::pair<std::string, std::string>>& env,
+    const std::string& outputFile) {
   for (const auto& [name, value] : env) ::SetEnvironmentVariableA(name.c_str(), value.c_str());
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
+  UniqueHandle output;
+  if (!outputFile.empty()) {
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    output.Reset(::CreateFileA(outputFile.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = output.Get();
+    startup.hStdError = output.Get();
+  }
   PROCESS_INFORMATION info = {};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
   // Started from a folder of this machine's own, never from the test's: whatever a program
   // writes relative to its current folder stays inside the machine.
   files::ForceDirectories(CurrentFolder);
-  BOOL ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             CurrentFolder.c_str(), &startup, &info);
+  BOOL ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, output ? TRUE : FALSE, 0,
+                             nullptr, CurrentFolder.c_str(), &startup, &info);
   for (const auto& [name, value] : env) ::SetEnvironmentVariableA(name.c_str(), nullptr);
   StartedProcess started;
   if (!ok) return started;

@@ -77,8 +77,11 @@ class ProgramEnvironment {
   long long GameSetting(bool lostCoast, const std::string& name);
 
   // Starts a program of the build tree copied here; environment entries are set for the child.
+  // With `outputFile`, its standard output and error go to that file (created afresh), as a
+  // command prompt's redirection would send them.
   StartedProcess Start(const std::string& commandLine,
-                       const std::vector<std::pair<std::string, std::string>>& env = {});
+                       const std::vector<std::pair<std::string, std::string>>& env = {},
+                       const std::string& outputFile = "");
   StartedProcess StartProgram(const std::vector<std::pair<std::string, std::string>>& env = {});
   // Starts the stand-in Steam instance and waits until it is ready.
   void StartSteam();
