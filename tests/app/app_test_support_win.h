@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,14 +76,23 @@ inline void RunUnix(const std::vector<std::string>& argv) {
   ASSERT_EQ(*status, "0\n") << line;
 }
 
-// A folder tree of its own below the build tree, removed at the end of the test. Paths
-// given to its functions are relative, with "\" separators.
+// A folder tree of its own, removed at the end of the test. Paths given to its functions are
+// relative, with "\" separators. It lies below a short folder of /tmp rather than the build
+// tree, so that the deep game folders the tests lay out stay within the longest Windows path
+// however long the checkout's path is; the test run's own prefix (its name and a number from its
+// whole path) keeps runs of different checkouts apart.
 class Tree {
  public:
   explicit Tree(const std::string& name) {
-    const char* build = std::getenv("QUORVEL_BUILD");
-    std::string base = build && *build ? build : "/tmp";
-    unixRoot_ = base + "/test_trees/" + name + "_" + std::to_string(::GetCurrentProcessId());
+    std::string run = "run";
+    if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) {
+      std::string path = prefix;
+      while (!path.empty() && path.back() == '/') path.pop_back();
+      run = path.substr(path.find_last_of('/') + 1) + "_" +
+            std::to_string(std::hash<std::string>{}(path) % 1000000);
+    }
+    unixRoot_ =
+        "/tmp/quorvel-trees/" + run + "/" + name + "_" + std::to_string(::GetCurrentProcessId());
     RunUnix({"/bin/rm", "-rf", unixRoot_});
     root_ = WindowsPath(unixRoot_) + "\\";
     files::ForceDirectories(root_);
