@@ -67,8 +67,6 @@ bool GameRuns() {
   return false;
 }
 
-bool ProcessPresence::GameProcessRunning() const { return GameRuns(); }
-
 void ProcessPresence::CheckGameRunning() {
   bool running = GameRuns();
   if (!running) {

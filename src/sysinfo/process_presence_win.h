@@ -29,9 +29,6 @@ class ProcessPresence {
   // CurrentSeams().WaitMs(5000) ms, then handles the pending user-interface messages once, so
   // other events may run inside this call. User-interface thread only.
   void CheckGameRunning();
-
-  // GameRuns(), without pausing and without touching GameRunning.
-  bool GameProcessRunning() const;
 };
 
 }  // namespace quorvel
